@@ -1,0 +1,28 @@
+// The start folder (where the launcher was started, normally the CD) and the
+// game folder (named by the installation record). Child programs inherit the
+// launcher's current drive and folder, so the launcher moves itself there.
+#pragma once
+
+#include <windows.h>
+
+// The drive current at start-up, A = 0.
+extern int startdisk;
+// The folder current at start-up, in full: "E:\" or "E:\SETUP".
+extern char startpath[MAX_PATH];
+
+// Results of New_Directory.
+enum {
+    FOLDER_ENTERED = 0,
+    FOLDER_NO_COLON = 1,
+    FOLDER_NO_DRIVE = 2,
+    FOLDER_CHANGE_FAILED = 3,
+};
+
+// Find_sep's result for a text without a colon.
+const int NO_SEPARATOR = -1;
+
+void Find_Start_Directory(void);
+void Start_Directory(void);
+int Find_sep(const char *text);
+int Get_Drive(char letter);
+int New_Directory(HWND window, const char *folder);
