@@ -1,0 +1,120 @@
+#include "record/record.h"
+
+#include <iterator>
+
+char szFolderRead[MAX_PATH];
+
+namespace
+{
+// Builds "Software\<first>[\<second>[\<third>]]" into `path`; 0 when it
+// does not fit.
+int Build_Key_Path(char (&path)[256], const char *first, const char *second = nullptr,
+                   const char *third = nullptr)
+{
+    const char *parts[] = {first, second, third};
+
+    lstrcpyA(path, "Software");
+    for (const char *part : parts) {
+        if (!part)
+            break;
+        if (lstrlenA(path) + 1 + lstrlenA(part) >= (int)std::size(path))
+            return 0;
+        lstrcatA(path, "\\");
+        lstrcatA(path, part);
+    }
+    return 1;
+}
+
+// The length of the text at the start of `data`: up to its first
+// terminator, or all `size` bytes when it has none.
+DWORD Text_Length(const char *data, DWORD size)
+{
+    DWORD length = 0;
+    while (length < size && data[length] != '\0')
+        length++;
+    return length;
+}
+
+// Registry keys nest at most this deep on Windows.
+const int max_key_depth = 512;
+
+// Deletes the key `name` under `parent` with everything beneath it, deepest
+// keys first. RegDeleteKeyA removes a key with subkeys on Windows 9x but
+// refuses it on NT; on a key without subkeys both behave alike. Returns 1
+// when the key is gone.
+int Delete_Key_Tree(HKEY parent, const char *name, int depth = 0)
+{
+    char subkey[256];
+    HKEY key;
+
+    // An empty name would open the parent itself.
+    if (name[0] == '\0' || depth > max_key_depth)
+        return 0;
+    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    // Deleting a subkey moves the next one to index 0. A subkey that cannot
+    // be deleted ends the walk rather than being visited again.
+    int emptied = 1;
+    while (emptied && RegEnumKeyA(key, 0, subkey, std::size(subkey)) == ERROR_SUCCESS)
+        emptied = Delete_Key_Tree(key, subkey, depth + 1);
+    RegCloseKey(key);
+    return emptied && RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+}
+
+// 1 when the key has neither subkeys nor values.
+int Key_Is_Empty(HKEY key)
+{
+    DWORD subkeys, values;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return subkeys == 0 && values == 0;
+}
+} // namespace
+
+int ReadRegistry(const char *company, const char *product, const char *version)
+{
+    char path[256];
+    char value[MAX_PATH];
+    DWORD size = sizeof(value);
+    HKEY key;
+
+    if (!Build_Key_Path(path, company, product, version))
+        return 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    LONG result = RegQueryValueExA(key, "folder", nullptr, nullptr, (BYTE *)value, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || size > sizeof(value))
+        return 0;
+
+    // The value's type is not examined, and an installer may have written it
+    // without a terminator: take its text up to the first terminator, and
+    // only when it leaves room for one.
+    DWORD length = Text_Length(value, size);
+    if (length >= std::size(szFolderRead))
+        return 0;
+    CopyMemory(szFolderRead, value, length);
+    szFolderRead[length] = '\0';
+    return 1;
+}
+
+int DeleteRegistry(const char *company, const char *product, const char *)
+{
+    char path[256];
+    HKEY key;
+
+    if (!Build_Key_Path(path, company))
+        return 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+        return 0;
+
+    // Only this product's keys go; other products of the same company stay,
+    // and the company key goes only when nothing else is left in it.
+    Delete_Key_Tree(key, product);
+    int empty = Key_Is_Empty(key);
+    RegCloseKey(key);
+    if (empty)
+        RegDeleteKeyA(HKEY_CURRENT_USER, path);
+    return 1;
+}
