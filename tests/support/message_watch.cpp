@@ -1,0 +1,87 @@
+#include "support/message_watch.h"
+
+#include <algorithm>
+
+namespace
+{
+const int poll_ms = 50;
+
+std::string Text_Of(HWND window)
+{
+    char text[2048] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+bool Is_Class(HWND window, const char *name)
+{
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof(cls));
+    return lstrcmpiA(cls, name) == 0;
+}
+
+BOOL CALLBACK Find_Exclamation(HWND child, LPARAM found)
+{
+    HICON shown = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
+    if (Is_Class(child, "Static") && shown && shown == LoadIconA(nullptr, IDI_EXCLAMATION))
+        *(bool *)found = true;
+    return TRUE;
+}
+
+struct Search {
+    DWORD process;
+    std::vector<HWND> boxes;
+};
+
+BOOL CALLBACK Find_Boxes(HWND window, LPARAM param)
+{
+    Search *search = (Search *)param;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->process && IsWindowVisible(window) && Is_Class(window, "#32770"))
+        search->boxes.push_back(window);
+    return TRUE;
+}
+} // namespace
+
+MessageWatch::MessageWatch() : thread_(&MessageWatch::Run, this) {}
+
+MessageWatch::~MessageWatch()
+{
+    Stop();
+}
+
+std::vector<SeenBox> MessageWatch::Stop()
+{
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    return seen_;
+}
+
+void MessageWatch::Run()
+{
+    while (!stop_) {
+        Search search{GetCurrentProcessId(), {}};
+        EnumWindows(Find_Boxes, (LPARAM)&search);
+        for (HWND box : search.boxes) {
+            if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
+                continue;
+            SeenBox seen{Text_Of(box), "", GetWindow(box, GW_OWNER), false, false};
+            seen.text = Text_Of(GetDlgItem(box, 0xFFFF));
+            seen.owner_enabled = seen.owner && IsWindowEnabled(seen.owner);
+            EnumChildWindows(box, Find_Exclamation, (LPARAM)&seen.exclamation);
+            seen_.push_back(seen);
+            answered_.push_back(box);
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         (LPARAM)GetDlgItem(box, IDOK));
+        }
+        Sleep(poll_ms);
+    }
+}
+
+HWND CreateOwnerWindow()
+{
+    return CreateWindowA("STATIC", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}

@@ -1,0 +1,37 @@
+// Watches this process for message boxes from a second thread, records what
+// each one showed, and presses its OK button.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    HWND owner;
+    bool owner_enabled; // the owner's state while the box was shown
+    bool exclamation;   // it shows the system's exclamation icon
+};
+
+class MessageWatch
+{
+  public:
+    MessageWatch();
+    ~MessageWatch();
+    // Stops watching and returns the boxes seen, in the order they appeared.
+    std::vector<SeenBox> Stop();
+
+  private:
+    void Run();
+    std::atomic<bool> stop_{false};
+    std::vector<SeenBox> seen_;
+    std::vector<HWND> answered_;
+    std::thread thread_;
+};
+
+// A hidden top-level window to own the warnings under test.
+HWND CreateOwnerWindow();

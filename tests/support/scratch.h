@@ -1,0 +1,27 @@
+// Scratch registry keys and folders for the tests, on the scratch prefix's
+// HKEY_CURRENT_USER and on the drives E: (CD-like) and G: (game drive).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// "Software\Halvaro", the company key of the installation record.
+extern const char company_key[];
+// "Software\Halvaro\Vexmoor\Version 1.0", the installation record.
+extern const char record_key[];
+
+// Deletes HKEY_CURRENT_USER\<path> with everything beneath it, if present.
+void DeleteTree(const char *path);
+// Creates HKEY_CURRENT_USER\<path>, with the value `name` when one is given.
+void WriteKey(const char *path, const char *name = nullptr, DWORD type = REG_SZ,
+              const void *data = nullptr, DWORD size = 0);
+// Writes a text value with its terminator.
+void WriteText(const char *path, const char *name, const std::string &text);
+bool KeyExists(const char *path);
+// The text of a value, or "<missing>".
+std::string ReadText(const char *path, const char *name);
+
+// Creates a folder and every folder above it.
+void MakeFolders(const std::string &path);
+std::string CurrentFolder();

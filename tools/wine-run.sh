@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs a Windows program in the Wine session of a build tree:
+#   wine-run.sh BUILD_DIR PROGRAM [ARGUMENTS...]
+# CTest uses it as the emulator for every test program.
+set -eu
+env_file=$1/wine/env
+shift
+if [ ! -f "$env_file" ]; then
+    echo "No Wine session in this build tree; run tools/test.sh" >&2
+    exit 1
+fi
+# shellcheck source=/dev/null
+. "$env_file"
+exec "$WINE_LOADER" "$@"

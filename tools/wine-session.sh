@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Starts or stops the Wine session the tests run in:
+#   wine-session.sh start BUILD_DIR ARCH   (ARCH: i686 or x86_64)
+#   wine-session.sh stop BUILD_DIR
+# The session lives in BUILD_DIR/wine: a scratch prefix (never ~/.wine), an
+# Xvfb display when DISPLAY is unset, one persistent wineserver, and the
+# drives the tests use: E: a CD-like drive, G: a game drive. tools/wine-run.sh
+# runs a Windows program inside it.
+set -euo pipefail
+
+action=$1
+state=$(realpath -m "$2/wine")
+prefix=$state/prefix
+
+wine_env() {
+    # shellcheck source=/dev/null
+    [ -f "$state/env" ] && . "$state/env"
+}
+
+start_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "$DISPLAY" >"$state/display"
+        return
+    fi
+    rm -f "$state/display"
+    # -displayfd picks a free display and writes its number once it is ready.
+    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 \
+        3>"$state/display.fd" >"$state/xvfb.log" 2>&1 </dev/null &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do
+        if [ -s "$state/display.fd" ]; then
+            echo ":$(head -n 1 "$state/display.fd")" >"$state/display"
+            return
+        fi
+        sleep 0.1
+    done
+    echo "Xvfb did not start; see $state/xvfb.log" >&2
+    exit 1
+}
+
+write_env() {
+    local arch=$1 loader winearch
+    if [ "$arch" = i686 ]; then
+        loader=/usr/lib/wine/wine winearch=win32
+    else
+        loader=/usr/lib/wine/wine64 winearch=win64
+    fi
+    cat >"$state/env" <<ENV
+export WINEPREFIX='$prefix'
+export WINEARCH=$winearch
+export WINE_LOADER='$loader'
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+export DISPLAY='$(cat "$state/display")'
+ENV
+}
+
+map_drives() {
+    mkdir -p "$state/cd/SETUP" "$state/game"
+    ln -sfn "$state/cd" "$prefix/dosdevices/e:"
+    ln -sfn "$state/game" "$prefix/dosdevices/g:"
+    # E: reports itself as a CD-ROM drive, as the launcher's CD would.
+    "$WINE_LOADER" reg add 'HKLM\Software\Wine\Drives' /v e: /d cdrom /f >/dev/null 2>&1
+}
+
+configure_prefix() {
+    local reg=("$WINE_LOADER" reg add)
+    # No sound driver: the tests' warning beeps have nowhere to go.
+    "${reg[@]}" 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
+    # One virtual desktop window: with no window manager on the display, each
+    # window Wine maps on its own takes about 2 s to appear.
+    "${reg[@]}" 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "${reg[@]}" 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+}
+
+start() {
+    local arch=$1
+    stop_session
+    mkdir -p "$state"
+    start_display
+    write_env "$arch"
+    wine_env
+    if [ ! -f "$prefix/system.reg" ]; then
+        "$WINE_LOADER" wineboot -i >"$state/wineboot.log" 2>&1
+        wineserver -w
+    fi
+    wineserver -p >"$state/wineserver.log" 2>&1 </dev/null
+    configure_prefix
+    map_drives
+}
+
+stop_session() {
+    # In a subshell: the old session's DISPLAY must not be taken for the user's.
+    (wine_env && wineserver -k >/dev/null 2>&1) || true
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+        rm -f "$state/xvfb.pid"
+    fi
+}
+
+case $action in
+start) start "$3" ;;
+stop) stop_session ;;
+*)
+    echo "usage: $0 start BUILD_DIR ARCH | stop BUILD_DIR" >&2
+    exit 2
+    ;;
+esac
