@@ -20,7 +20,7 @@ configure_and_build() {
 # included, so 32-bit compile errors show on every machine.
 configure_and_build "$build/i686" cmake/mingw-i686.cmake
 if [ "$arch" != i686 ]; then
-    echo "This machine cannot run 32-bit x86 code: the tests run a 64-bit build of the same sources."
+    echo "Tests run the $arch build of the same sources (this machine cannot run 32-bit x86 code, or TEST_ARCH chose it)."
     configure_and_build "$build/$arch" "cmake/mingw-$arch.cmake"
 fi
 ctest --test-dir "$build/$arch" --output-on-failure

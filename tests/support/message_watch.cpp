@@ -22,8 +22,10 @@ bool Is_Class(HWND window, const char *name)
 
 BOOL CALLBACK Find_Exclamation(HWND child, LPARAM found)
 {
+    if (!Is_Class(child, "Static"))
+        return TRUE;
     HICON shown = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
-    if (Is_Class(child, "Static") && shown && shown == LoadIconA(nullptr, IDI_EXCLAMATION))
+    if (shown && shown == LoadIconA(nullptr, IDI_EXCLAMATION))
         *(bool *)found = true;
     return TRUE;
 }
