@@ -1,0 +1,142 @@
+// Starting outside programs and waiting for them, with the stand-in program
+// as the child. Children start in G:\CHILDREN, the current folder.
+#include "children/children.h"
+#include "support/child_log.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+const char child_folder[] = "G:\\CHILDREN";
+
+// User and kernel time of this process so far, in ms.
+double CpuMs()
+{
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](FILETIME t) {
+        return ((((long long)t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+class ChildrenTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        MakeFolders(child_folder);
+        ASSERT_TRUE(SetCurrentDirectoryA(child_folder));
+        PlaceStandIn(std::string(child_folder) + "\\child.exe");
+        PlaceBatchFile(std::string(child_folder) + "\\slow.bat", "SLOW");
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA("C:\\");
+    }
+    ChildLog log;
+};
+
+TEST_F(ChildrenTest, WaitReturnsOnceTheChildHasEndedWhateverItsExitCode)
+{
+    for (int code : {0, 1, 259}) {
+        SCOPED_TRACE(code);
+        ChildLog log;
+        SetChildActions("CHILD", "sleep=300;exit=" + std::to_string(code));
+        ASSERT_NE(0, Do_Process("child.exe"));
+        EXPECT_EQ(1, Wait_Finish());
+        long long returned = NowMs();
+
+        ChildRun run = log.Only("CHILD");
+        EXPECT_EQ(std::string(child_folder), run.folder);
+        EXPECT_EQ("child.exe", run.command_line);
+        EXPECT_EQ((DWORD)code, run.exit_code);
+        ASSERT_GE(run.ended, 0) << "the wait returned before the child ended";
+        EXPECT_LE(run.ended, returned);
+    }
+}
+
+TEST_F(ChildrenTest, ChildGetsTheLaunchersStartupInfo)
+{
+    SetChildActions("CHILD", "");
+    ASSERT_NE(0, Do_Process("child.exe /DE"));
+    EXPECT_EQ(1, Wait_Finish());
+    ChildRun run = log.Only("CHILD");
+    EXPECT_EQ("child.exe /DE", run.command_line);
+    EXPECT_EQ((DWORD)STARTF_FORCEONFEEDBACK, run.startup_flags);
+}
+
+TEST_F(ChildrenTest, BatchFileIsWaitedForWithoutUsingTheProcessor)
+{
+    SetChildActions("SLOW", "sleep=3000");
+    // The counters must move for a busy loop, or the check below proves
+    // nothing.
+    double before_spin = CpuMs();
+    for (long long until = NowMs() + 300; NowMs() < until;) {
+    }
+    ASSERT_GT(CpuMs() - before_spin, 100.0);
+
+    double before = CpuMs();
+    long long started = NowMs();
+    ASSERT_NE(0, Do_Process("slow.bat"));
+    EXPECT_EQ(1, Wait_Finish());
+    long long returned = NowMs();
+    double used = CpuMs() - before;
+
+    ChildRun run = log.Only("SLOW");
+    EXPECT_EQ(std::string(child_folder), run.folder);
+    ASSERT_GE(run.ended, 0) << "the wait returned before the batch file ended";
+    EXPECT_LE(run.ended, returned);
+    EXPECT_GE(returned - started, 3000);
+    EXPECT_LT(used, 100.0);
+    RecordProperty("cpu_ms_while_waiting", std::to_string(used));
+    printf("CPU time while waiting %lld ms for the batch file: %.1f ms\n", returned - started,
+           used);
+}
+
+TEST_F(ChildrenTest, OnlyTheLatestChildIsWaitedFor)
+{
+    SetChildActions("FIRST", "sleep=4000");
+    SetChildActions("SECOND", "sleep=200");
+    ASSERT_NE(0, Do_Process(("\"" + ProgramFolder() + "standin.exe\" --role FIRST").c_str()));
+    ASSERT_NE(0, Do_Process(("\"" + ProgramFolder() + "standin.exe\" --role SECOND").c_str()));
+    EXPECT_EQ(1, Wait_Finish());
+
+    EXPECT_GE(log.Only("SECOND").ended, 0);
+    EXPECT_EQ(-1, log.Only("FIRST").ended) << "the first child was waited for";
+    EXPECT_TRUE(log.WaitForEnd("FIRST", 10000));
+}
+
+TEST_F(ChildrenTest, ProgramThatCannotStartGivesZero)
+{
+    for (const char *command : {"nosuch.exe", "nosuch.bat", "", "G:\\CHILDREN"}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(0, Do_Process(command));
+        EXPECT_EQ(0, Wait_Finish());
+    }
+    EXPECT_TRUE(log.Runs().empty());
+}
+
+// A start's handles are closed once the next start replaces it, or once the
+// wait has opened the child: closed, or reused for another object.
+TEST_F(ChildrenTest, StartsLeaveNoHandlesBehind)
+{
+    auto still_open = [](const PROCESS_INFORMATION &child) {
+        return GetProcessId(child.hProcess) == child.dwProcessId ||
+               GetThreadId(child.hThread) == child.dwThreadId;
+    };
+    SetChildActions("CHILD", "");
+    ASSERT_NE(0, Do_Process("child.exe"));
+    PROCESS_INFORMATION first = procinfo;
+    ASSERT_TRUE(still_open(first));
+    ASSERT_NE(0, Do_Process("child.exe"));
+    EXPECT_FALSE(still_open(first));
+    PROCESS_INFORMATION second = procinfo;
+    ASSERT_EQ(1, Wait_Finish());
+    EXPECT_FALSE(still_open(second));
+    EXPECT_TRUE(log.WaitForEnd("CHILD", 5000));
+}
+} // namespace

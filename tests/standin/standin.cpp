@@ -1,0 +1,117 @@
+// Stands in for the launcher's outside programs: the installer, the sound
+// setup and the programs that the game's batch files start. Copied under any
+// name, or run from a batch file as
+//     "...\standin.exe" --role NAME
+// Its role is NAME, or else its own file name without the extension, in
+// capitals. It appends to the file named by STANDIN_LOG (tab-separated):
+//     start ROLE PID TIME_MS CURRENT_FOLDER COMMAND_LINE STARTF_FLAGS SHOW
+//     end   ROLE PID TIME_MS EXIT_CODE
+// and carries out the actions in STANDIN_<ROLE>, separated by ';':
+//     record=FOLDER   writes the installation record naming FOLDER
+//     sleep=MS        sleeps
+//     exit=CODE       ends with CODE (default 0)
+#include <windows.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
+
+long long Now_Ms()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (((long long)now.dwHighDateTime << 32) | now.dwLowDateTime) / 10000;
+}
+
+std::string Environment(const std::string &name)
+{
+    char value[4096] = "";
+    DWORD length = GetEnvironmentVariableA(name.c_str(), value, sizeof(value));
+    return length < sizeof(value) ? value : "";
+}
+
+std::string Role()
+{
+    std::string line = GetCommandLineA();
+    size_t at = line.find("--role ");
+    if (at != std::string::npos)
+        return line.substr(at + 7, line.find_first_of(" \t", at + 7) - (at + 7));
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string name = path;
+    name = name.substr(name.find_last_of('\\') + 1);
+    name = name.substr(0, name.find('.'));
+    for (char &c : name)
+        c = (char)toupper((unsigned char)c);
+    return name;
+}
+
+void Log(const std::string &line)
+{
+    std::string path = Environment("STANDIN_LOG");
+    if (path.empty())
+        return;
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    std::string text = line + "\r\n";
+    DWORD written;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
+    CloseHandle(file);
+}
+
+void Write_Record(const std::string &folder)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, record_key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "folder", 0, REG_SZ, (const BYTE *)folder.c_str(),
+                   (DWORD)folder.size() + 1);
+    RegCloseKey(key);
+}
+
+// Carries out the actions; returns the exit code.
+UINT Act(const std::string &actions)
+{
+    UINT exit_code = 0;
+    size_t at = 0;
+    while (at < actions.size()) {
+        size_t end = actions.find(';', at);
+        if (end == std::string::npos)
+            end = actions.size();
+        std::string action = actions.substr(at, end - at);
+        std::string value = action.substr(action.find('=') + 1);
+        if (action.rfind("record=", 0) == 0)
+            Write_Record(value);
+        else if (action.rfind("sleep=", 0) == 0)
+            Sleep(strtoul(value.c_str(), nullptr, 10));
+        else if (action.rfind("exit=", 0) == 0)
+            exit_code = strtoul(value.c_str(), nullptr, 10);
+        at = end + 1;
+    }
+    return exit_code;
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    std::string role = Role();
+    std::string pid = std::to_string(GetCurrentProcessId());
+    char folder[MAX_PATH * 2] = "";
+    GetCurrentDirectoryA(sizeof(folder), folder);
+    STARTUPINFOA info;
+    GetStartupInfoA(&info);
+    Log("start\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" + folder + "\t" +
+        GetCommandLineA() + "\t" + std::to_string(info.dwFlags) + "\t" +
+        std::to_string(info.wShowWindow));
+    UINT exit_code = Act(Environment("STANDIN_" + role));
+    Log("end\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" +
+        std::to_string(exit_code));
+    ExitProcess(exit_code);
+}

@@ -1,0 +1,50 @@
+// What the stand-in program (tests/standin) recorded of its runs, and where
+// the tests put it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct ChildRun {
+    std::string role;
+    DWORD pid = 0;
+    long long started = -1; // ms, system time
+    long long ended = -1;   // -1 while it runs
+    std::string folder;     // its current folder
+    std::string command_line;
+    DWORD startup_flags = 0;
+    int show = -1;
+    DWORD exit_code = 0;
+};
+
+// The folder of the running test program, with a trailing backslash; the
+// launcher and the stand-in are built beside it.
+std::string ProgramFolder();
+
+// A fresh log for the stand-in, named in STANDIN_LOG for this process and
+// every process it starts.
+class ChildLog
+{
+  public:
+    ChildLog();
+    // The runs so far, in the order they started.
+    std::vector<ChildRun> Runs() const;
+    // The run of `role`; fails the test when there is not exactly one.
+    ChildRun Only(const std::string &role) const;
+    // Waits (in 50 ms steps, up to `timeout_ms`) until `role` has ended.
+    bool WaitForEnd(const std::string &role, int timeout_ms) const;
+
+  private:
+    std::string path_;
+};
+
+// Sets what the stand-in does in `role`: "record=FOLDER;sleep=MS;exit=CODE".
+void SetChildActions(const std::string &role, const std::string &actions);
+// Copies the stand-in to `path` (for instance E:\setup.exe).
+void PlaceStandIn(const std::string &path);
+// Writes a batch file that runs the stand-in in `role`.
+void PlaceBatchFile(const std::string &path, const std::string &role);
+// Milliseconds of system time, as the stand-in records them.
+long long NowMs();
