@@ -46,7 +46,7 @@ BOOL CALLBACK Find_Boxes(HWND window, LPARAM param)
 }
 } // namespace
 
-MessageWatch::MessageWatch() : thread_(&MessageWatch::Run, this) {}
+MessageWatch::MessageWatch(DWORD process) : process_(process), thread_(&MessageWatch::Run, this) {}
 
 MessageWatch::~MessageWatch()
 {
@@ -64,7 +64,7 @@ std::vector<SeenBox> MessageWatch::Stop()
 void MessageWatch::Run()
 {
     while (!stop_) {
-        Search search{GetCurrentProcessId(), {}};
+        Search search{process_, {}};
         EnumWindows(Find_Boxes, (LPARAM)&search);
         for (HWND box : search.boxes) {
             if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())

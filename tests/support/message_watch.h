@@ -1,5 +1,5 @@
-// Watches this process for message boxes from a second thread, records what
-// each one showed, and presses its OK button.
+// Watches a process (this one unless told) for message boxes from a second
+// thread, records what each one showed, and presses its OK button.
 #pragma once
 
 #include <windows.h>
@@ -20,13 +20,14 @@ struct SeenBox {
 class MessageWatch
 {
   public:
-    MessageWatch();
+    explicit MessageWatch(DWORD process = GetCurrentProcessId());
     ~MessageWatch();
     // Stops watching and returns the boxes seen, in the order they appeared.
     std::vector<SeenBox> Stop();
 
   private:
     void Run();
+    DWORD process_;
     std::atomic<bool> stop_{false};
     std::vector<SeenBox> seen_;
     std::vector<HWND> answered_;

@@ -1,0 +1,17 @@
+// The launcher window: its class, its creation from the dialog template, the
+// message loop and the window procedure.
+#pragma once
+
+#include <windows.h>
+
+// The launcher window, hidden until the installed road shows it. Null when
+// it could not be created.
+extern HWND hwnd;
+
+// Registers the window class "Install" and creates the hidden launcher
+// window from the dialog template "INSTALL" into `hwnd`.
+void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous);
+// Dispatches the thread's messages until the quit message; returns its
+// wParam.
+int Message_Loop();
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,26 @@
+// install.exe: the launcher on the Vexmoor CD. With the installation record
+// it shows its window; without it, it takes the first-run road and ends.
+#include "folders/folders.h"
+#include "launcher/frame.h"
+#include "launcher/launcher.h"
+#include "record/record.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show)
+{
+    Create_Launcher_Window(instance, previous);
+    Find_Start_Directory();
+    if (ReadRegistry(szCompanyName, szProductName, szVersionName)) {
+        // Without a window there is nothing to show and nothing that could
+        // end the loop.
+        if (!hwnd)
+            return 0;
+        ShowWindow(hwnd, show);
+    } else {
+        // First run: the window stays hidden. Its WM_DESTROY posts the quit
+        // message that ends the loop below at once.
+        if (!hwnd)
+            return 0;
+        SendMessageA(hwnd, WM_DESTROY, 0, 0);
+    }
+    return Message_Loop();
+}

@@ -1,0 +1,180 @@
+// install.exe end to end: started from the CD-like drive E:, driven through
+// its window from this process.
+#include "support/launcher_driver.h"
+#include "support/message_watch.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class FrameTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        DeleteTree(company_key);
+    }
+    void TearDown() override
+    {
+        DeleteTree(company_key);
+    }
+    void Install()
+    {
+        WriteText(record_key, "folder", "G:\\VEXMOOR");
+    }
+};
+
+TEST_F(FrameTest, WindowShowsTheTemplate)
+{
+    Install();
+    LauncherRun run;
+    HWND window = run.VisibleWindow();
+    ASSERT_TRUE(window);
+    EXPECT_EQ("Vexmoor", TextOf(window));
+    // The system adds WS_CLIPSIBLINGS, DS_3DLOOK, WS_EX_WINDOWEDGE and
+    // WS_EX_CONTROLPARENT to every dialog.
+    EXPECT_EQ(WS_CAPTION | WS_SYSMENU | DS_SETFONT | WS_VISIBLE,
+              (DWORD)GetWindowLongA(window, GWL_STYLE) & ~(WS_CLIPSIBLINGS | DS_3DLOOK));
+    EXPECT_EQ(0u, (DWORD)GetWindowLongA(window, GWL_EXSTYLE) &
+                      ~(WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT));
+
+    // Position and size are those of the client area, on the screen.
+    RECT client, expected = DialogPixels(44, 58, 287, 89);
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, (POINT *)&client, 2);
+    EXPECT_EQ(expected.left, client.left);
+    EXPECT_EQ(expected.top, client.top);
+    EXPECT_EQ(expected.right, client.right);
+    EXPECT_EQ(expected.bottom, client.bottom);
+
+    const DWORD button = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    struct {
+        const char *cls;
+        int id;
+        const char *text;
+        int x, y, width, height;
+        DWORD style;
+    } expected_controls[] = {
+        {"Button", 1, "Starten", 16, 60, 50, 14, button | BS_DEFPUSHBUTTON},
+        {"Button", 2, "Cancel", 220, 60, 50, 14, button | BS_PUSHBUTTON},
+        {"Static", 0xFFFF, "Die Spiel-CD befindet sich im CD-ROM-Laufwerk.", 12, 25, 152, 8,
+         WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+        {"Button", 101, "Fortsetzen", 84, 60, 50, 14, button | BS_PUSHBUTTON},
+        {"Button", 102, "Installieren", 152, 60, 50, 14, button | BS_PUSHBUTTON},
+    };
+    std::vector<Control> controls = ReadControls(window);
+    ASSERT_EQ(std::size(expected_controls), controls.size());
+    for (size_t i = 0; i < controls.size(); i++) {
+        auto &want = expected_controls[i];
+        const Control &got = controls[i];
+        SCOPED_TRACE(want.text);
+        EXPECT_STRCASEEQ(want.cls, got.cls.c_str());
+        EXPECT_EQ(want.id, got.id);
+        EXPECT_EQ(want.text, got.text);
+        EXPECT_EQ(want.style, got.style);
+        RECT place = DialogPixels(want.x, want.y, want.width, want.height);
+        EXPECT_EQ(place.left, got.rect.left);
+        EXPECT_EQ(place.top, got.rect.top);
+        EXPECT_EQ(place.right, got.rect.right);
+        EXPECT_EQ(place.bottom, got.rect.bottom);
+    }
+    EXPECT_EQ(still_running, run.ExitCode(0));
+}
+
+TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)
+{
+    Install();
+    struct {
+        int show;
+        bool iconic, zoomed;
+    } cases[] = {
+        {SW_SHOWNORMAL, false, false},
+        {SW_SHOWMINNOACTIVE, true, false},
+        {SW_SHOWMAXIMIZED, false, true},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.show);
+        LauncherRun run("install.exe", "E:\\SETUP", c.show);
+        HWND window = run.VisibleWindow();
+        ASSERT_TRUE(window);
+        EXPECT_EQ(c.iconic, (bool)IsIconic(window));
+        EXPECT_EQ(c.zoomed, (bool)IsZoomed(window));
+    }
+}
+
+TEST_F(FrameTest, CancelAndClosingEndWithZero)
+{
+    Install();
+    struct {
+        const char *how;
+        UINT message;
+        WPARAM wParam;
+        int button; // BM_CLICK goes to this button
+    } cases[] = {
+        {"Cancel clicked", BM_CLICK, 0, IDCANCEL},
+        {"Cancel command", WM_COMMAND, 2, 0},
+        {"close box", WM_SYSCOMMAND, SC_CLOSE, 0},
+        {"close request", WM_CLOSE, 0, 0},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.how);
+        LauncherRun run;
+        HWND window = run.VisibleWindow();
+        ASSERT_TRUE(window);
+        MessageWatch warnings(run.Pid());
+        PostMessageA(c.button ? GetDlgItem(window, c.button) : window, c.message, c.wParam, 0);
+        EXPECT_EQ(0u, run.ExitCode());
+        EXPECT_TRUE(warnings.Stop().empty());
+    }
+}
+
+TEST_F(FrameTest, NotificationCodesAndDialogKeysDoNothing)
+{
+    Install();
+    LauncherRun run;
+    HWND window = run.VisibleWindow();
+    ASSERT_TRUE(window);
+    MessageWatch warnings(run.Pid());
+    // Cancel's id in the low word, a notification code in the high word.
+    for (WORD code : {1, BN_DBLCLK, 0xFFFF})
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, code), 0);
+    HWND focus = run.Focus();
+    // The dialog manager would press Cancel for Esc, the default button for
+    // Enter, and move the focus for Tab.
+    for (UINT key : {VK_ESCAPE, VK_RETURN, VK_TAB})
+        run.PressKey(window, key);
+    run.Settle(window);
+
+    EXPECT_EQ(still_running, run.ExitCode(0));
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(focus, run.Focus());
+    EXPECT_TRUE(warnings.Stop().empty());
+    // It still takes the plain command.
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, run.ExitCode());
+}
+
+TEST_F(FrameTest, WithoutRecordTheWindowIsNeverShown)
+{
+    LauncherRun run;
+    MessageWatch warnings(run.Pid());
+    EXPECT_EQ(0u, run.ExitCode());
+    EXPECT_FALSE(run.WindowSeen());
+    EXPECT_TRUE(warnings.Stop().empty());
+}
+
+// A launcher whose window cannot be created ends on both roads.
+TEST_F(FrameTest, WithoutItsWindowTheLauncherStillEndsWithZero)
+{
+    for (bool installed : {true, false}) {
+        SCOPED_TRACE(installed ? "installed" : "first run");
+        DeleteTree(company_key);
+        if (installed)
+            Install();
+        LauncherRun run("install_notemplate.exe");
+        EXPECT_EQ(0u, run.ExitCode());
+        EXPECT_FALSE(run.WindowSeen());
+    }
+}
+} // namespace

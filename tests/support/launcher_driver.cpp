@@ -1,0 +1,176 @@
+#include "support/launcher_driver.h"
+#include "support/child_log.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const int poll_ms = 50;
+const char cd_launcher[] = "E:\\install.exe";
+
+struct Search {
+    DWORD pid;
+    bool visible;
+    HWND found;
+};
+
+BOOL CALLBACK Find_Launcher(HWND window, LPARAM param)
+{
+    Search *search = (Search *)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid && ClassOf(window) == "Install" &&
+        (!search->visible || IsWindowVisible(window))) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Polls `done` every 50 ms for up to `timeout_ms`.
+template <typename Done> bool Poll(int timeout_ms, Done done)
+{
+    for (int waited = 0; waited <= timeout_ms; waited += poll_ms) {
+        if (done())
+            return true;
+        Sleep(poll_ms);
+    }
+    return false;
+}
+
+// The base units of a dialog with the launcher's font, from a dialog built
+// in this process: MapDialogRect works only in the dialog's own process.
+RECT Map_Dialog_Rect(RECT rect)
+{
+    alignas(4) WORD tmpl[64] = {};
+    DLGTEMPLATE *header = (DLGTEMPLATE *)tmpl;
+    header->style = WS_POPUP | DS_SETFONT;
+    WORD *at = (WORD *)(header + 1);
+    at += 3;   // no menu, the default class, no caption
+    *at++ = 8; // point size
+    for (const char *face = "MS Sans Serif"; *face; face++)
+        *at++ = *face;
+    HWND dialog =
+        CreateDialogIndirectParamA(GetModuleHandleA(nullptr), header, nullptr, nullptr, 0);
+    EXPECT_TRUE(dialog);
+    MapDialogRect(dialog, &rect);
+    DestroyWindow(dialog);
+    return rect;
+}
+} // namespace
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TextOf(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+RECT DialogPixels(int x, int y, int width, int height)
+{
+    // The dialog manager converts the position and the size each on its
+    // own, so their rounding adds up.
+    RECT place = Map_Dialog_Rect(RECT{x, y, width, height});
+    return RECT{place.left, place.top, place.left + place.right, place.top + place.bottom};
+}
+
+std::vector<Control> ReadControls(HWND window)
+{
+    std::vector<Control> controls;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        Control control{ClassOf(child),
+                        GetDlgCtrlID(child),
+                        TextOf(child),
+                        (DWORD)GetWindowLongA(child, GWL_STYLE),
+                        {}};
+        GetWindowRect(child, &control.rect);
+        MapWindowPoints(nullptr, window, (POINT *)&control.rect, 2);
+        controls.push_back(control);
+    }
+    return controls;
+}
+
+LauncherRun::LauncherRun(const char *program, const char *folder, int show)
+{
+    std::string built = ProgramFolder() + program;
+    EXPECT_TRUE(CopyFileA(built.c_str(), cd_launcher, FALSE)) << built;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = (WORD)show;
+    char command[] = "E:\\install.exe";
+    EXPECT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, folder,
+                               &startup, &info_))
+        << folder;
+}
+
+LauncherRun::~LauncherRun()
+{
+    if (!info_.hProcess)
+        return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+HWND LauncherRun::Find_Window(bool visible)
+{
+    Search search{info_.dwProcessId, visible, nullptr};
+    EnumWindows(Find_Launcher, (LPARAM)&search);
+    if (search.found && IsWindowVisible(search.found))
+        window_seen_ = true;
+    return search.found;
+}
+
+HWND LauncherRun::VisibleWindow(int timeout_ms)
+{
+    HWND window = nullptr;
+    Poll(timeout_ms, [&] { return (window = Find_Window(true)) != nullptr; });
+    return window;
+}
+
+DWORD LauncherRun::ExitCode(int timeout_ms)
+{
+    DWORD code = still_running;
+    Poll(timeout_ms, [&] {
+        Find_Window(true);
+        return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+    });
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void LauncherRun::Settle(HWND window)
+{
+    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(Poll(5000, [&] { return IsIconic(window); })) << "the launcher does not respond";
+    PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(Poll(5000, [&] { return !IsIconic(window); })) << "the launcher does not respond";
+}
+
+HWND LauncherRun::Focus() const
+{
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    GetGUIThreadInfo(info_.dwThreadId, &gui);
+    return gui.hwndFocus;
+}
+
+void LauncherRun::PressKey(HWND window, UINT key)
+{
+    HWND target = Focus() ? Focus() : window;
+    UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000);
+}

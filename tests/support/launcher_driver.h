@@ -1,0 +1,65 @@
+// Drives install.exe from outside, as a user would: copied to the CD-like
+// drive E:, started from a folder there, its window found by its class and
+// worked through posted messages.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A control of the launcher window, as another process sees it.
+struct Control {
+    std::string cls;
+    int id;
+    std::string text;
+    DWORD style;
+    RECT rect; // in pixels, relative to the window's client area
+};
+
+// Exit code reported by LauncherRun::ExitCode when the launcher did not end.
+const DWORD still_running = 0xFFFFFFFF;
+
+class LauncherRun
+{
+  public:
+    // Copies bin\<program> to E:\install.exe and starts it there with
+    // `folder` current and `show` as its show command.
+    explicit LauncherRun(const char *program = "install.exe", const char *folder = "E:\\",
+                         int show = SW_SHOWNORMAL);
+    // Ends the launcher if it still runs.
+    ~LauncherRun();
+    DWORD Pid() const
+    {
+        return info_.dwProcessId;
+    }
+    // The launcher window once it is visible, or null after `timeout_ms`.
+    HWND VisibleWindow(int timeout_ms = 10000);
+    // Waits up to `timeout_ms` for the launcher to end and returns its exit
+    // code, or still_running.
+    DWORD ExitCode(int timeout_ms = 10000);
+    // Whether a launcher window was ever seen visible.
+    bool WindowSeen() const
+    {
+        return window_seen_;
+    }
+    // Returns once the launcher has handled every message posted to it so
+    // far (it minimizes and restores the window on request).
+    void Settle(HWND window);
+    // The launcher's window that has the keyboard focus.
+    HWND Focus() const;
+    // Posts the keystroke of `key` to the control that has the focus.
+    void PressKey(HWND window, UINT key);
+
+  private:
+    HWND Find_Window(bool visible);
+    PROCESS_INFORMATION info_ = {};
+    bool window_seen_ = false;
+};
+
+// The controls of `window`, in their order (the template's).
+std::vector<Control> ReadControls(HWND window);
+// A rectangle in dialog units, in pixels for the launcher's dialog font.
+RECT DialogPixels(int x, int y, int width, int height);
+std::string ClassOf(HWND window);
+std::string TextOf(HWND window);
