@@ -153,10 +153,14 @@ DWORD LauncherRun::ExitCode(int timeout_ms)
 
 void LauncherRun::Settle(HWND window)
 {
-    PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(Poll(5000, [&] { return IsIconic(window); })) << "the launcher does not respond";
-    PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_TRUE(Poll(5000, [&] { return !IsIconic(window); })) << "the launcher does not respond";
+    // The thread takes posted messages in order. WM_SETREDRAW clears and
+    // sets the window's WS_VISIBLE without touching focus or activation.
+    PostMessageA(window, WM_SETREDRAW, FALSE, 0);
+    EXPECT_TRUE(Poll(5000, [&] { return !IsWindowVisible(window); }))
+        << "the launcher does not respond";
+    PostMessageA(window, WM_SETREDRAW, TRUE, 0);
+    EXPECT_TRUE(Poll(5000, [&] { return IsWindowVisible(window); }))
+        << "the launcher does not respond";
 }
 
 HWND LauncherRun::Focus() const

@@ -44,15 +44,15 @@ class LauncherRun
         return window_seen_;
     }
     // Returns once the launcher has handled every message posted to it so
-    // far (it minimizes and restores the window on request).
+    // far.
     void Settle(HWND window);
-    // The launcher's window that has the keyboard focus.
-    HWND Focus() const;
     // Posts the keystroke of `key` to the control that has the focus.
     void PressKey(HWND window, UINT key);
 
   private:
     HWND Find_Window(bool visible);
+    // The launcher's window that has the keyboard focus.
+    HWND Focus() const;
     PROCESS_INFORMATION info_ = {};
     bool window_seen_ = false;
 };
