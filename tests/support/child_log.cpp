@@ -1,4 +1,5 @@
 #include "support/child_log.h"
+#include "support/poll.h"
 
 #include <gtest/gtest.h>
 
@@ -75,13 +76,12 @@ ChildRun ChildLog::Only(const std::string &role) const
 
 bool ChildLog::WaitForEnd(const std::string &role, int timeout_ms) const
 {
-    for (int waited = 0; waited <= timeout_ms; waited += 50) {
+    return Poll(timeout_ms, [&] {
         for (const ChildRun &run : Runs())
             if (run.role == role && run.ended >= 0)
                 return true;
-        Sleep(50);
-    }
-    return false;
+        return false;
+    });
 }
 
 void SetChildActions(const std::string &role, const std::string &actions)

@@ -1,11 +1,12 @@
 #include "support/launcher_driver.h"
 #include "support/child_log.h"
+#include "support/message_watch.h"
+#include "support/poll.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-const int poll_ms = 50;
 const char cd_launcher[] = "E:\\install.exe";
 
 struct Search {
@@ -25,17 +26,6 @@ BOOL CALLBACK Find_Launcher(HWND window, LPARAM param)
         return FALSE;
     }
     return TRUE;
-}
-
-// Polls `done` every 50 ms for up to `timeout_ms`.
-template <typename Done> bool Poll(int timeout_ms, Done done)
-{
-    for (int waited = 0; waited <= timeout_ms; waited += poll_ms) {
-        if (done())
-            return true;
-        Sleep(poll_ms);
-    }
-    return false;
 }
 
 // The base units of a dialog with the launcher's font, from a dialog built
@@ -58,20 +48,6 @@ RECT Map_Dialog_Rect(RECT rect)
     return rect;
 }
 } // namespace
-
-std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof(name));
-    return name;
-}
-
-std::string TextOf(HWND window)
-{
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
-}
 
 RECT DialogPixels(int x, int y, int width, int height)
 {

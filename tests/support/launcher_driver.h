@@ -61,5 +61,3 @@ class LauncherRun
 std::vector<Control> ReadControls(HWND window);
 // A rectangle in dialog units, in pixels for the launcher's dialog font.
 RECT DialogPixels(int x, int y, int width, int height);
-std::string ClassOf(HWND window);
-std::string TextOf(HWND window);

@@ -6,18 +6,9 @@ namespace
 {
 const int poll_ms = 50;
 
-std::string Text_Of(HWND window)
-{
-    char text[2048] = "";
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
-}
-
 bool Is_Class(HWND window, const char *name)
 {
-    char cls[64] = "";
-    GetClassNameA(window, cls, sizeof(cls));
-    return lstrcmpiA(cls, name) == 0;
+    return lstrcmpiA(ClassOf(window).c_str(), name) == 0;
 }
 
 BOOL CALLBACK Find_Exclamation(HWND child, LPARAM found)
@@ -69,8 +60,8 @@ void MessageWatch::Run()
         for (HWND box : search.boxes) {
             if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
                 continue;
-            SeenBox seen{Text_Of(box), "", GetWindow(box, GW_OWNER), false, false};
-            seen.text = Text_Of(GetDlgItem(box, 0xFFFF));
+            SeenBox seen{TextOf(box), "", GetWindow(box, GW_OWNER), false, false};
+            seen.text = TextOf(GetDlgItem(box, 0xFFFF));
             seen.owner_enabled = seen.owner && IsWindowEnabled(seen.owner);
             EnumChildWindows(box, Find_Exclamation, (LPARAM)&seen.exclamation);
             seen_.push_back(seen);
@@ -80,6 +71,20 @@ void MessageWatch::Run()
         }
         Sleep(poll_ms);
     }
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string TextOf(HWND window)
+{
+    char text[2048] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
 }
 
 HWND CreateOwnerWindow()

@@ -34,5 +34,9 @@ class MessageWatch
     std::thread thread_;
 };
 
+// A window's class name and text, read as another process would.
+std::string ClassOf(HWND window);
+std::string TextOf(HWND window);
+
 // A hidden top-level window to own the warnings under test.
 HWND CreateOwnerWindow();
