@@ -1,4 +1,6 @@
 #include "launcher/frame.h"
+#include "launcher/install.h"
+#include "launcher/play.h"
 
 HWND hwnd;
 
@@ -7,8 +9,11 @@ namespace
 const char class_name[] = "Install";
 const char template_name[] = "Install";
 
-// The Cancel button's id in the dialog template.
+// The buttons' ids in the dialog template.
+const WPARAM id_start = 1;
 const WPARAM id_cancel = 2;
+const WPARAM id_continue = 101;
+const WPARAM id_install = 102;
 
 void Register_Class(HINSTANCE instance)
 {
@@ -62,6 +67,19 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         // The whole wParam: a notification code in the high word makes it
         // no command, and it goes to the default like any other id.
         switch (wParam) {
+        case id_start:
+            // The launcher ends after the game, or after its warnings.
+            Play_Game(window);
+            PostQuitMessage(0);
+            return 0;
+        case id_continue:
+            // After a failure the user may try again or choose otherwise.
+            if (Continue_Game(window))
+                PostQuitMessage(0);
+            return 0;
+        case id_install:
+            Install_Command(window);
+            return 0;
         case id_cancel:
             PostQuitMessage(0);
             return 0;

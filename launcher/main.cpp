@@ -1,7 +1,8 @@
 // install.exe: the launcher on the Vexmoor CD. With the installation record
-// it shows its window; without it, it takes the first-run road and ends.
+// it shows its window; without it, it installs the game, starts it and ends.
 #include "folders/folders.h"
 #include "launcher/frame.h"
+#include "launcher/install.h"
 #include "launcher/launcher.h"
 #include "record/record.h"
 
@@ -16,8 +17,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show)
             return 0;
         ShowWindow(hwnd, show);
     } else {
-        // First run: the window stays hidden. Its WM_DESTROY posts the quit
-        // message that ends the loop below at once.
+        // First run: install and play with the window hidden; it still owns
+        // the warnings. Its WM_DESTROY then posts the quit message that ends
+        // the loop below at once.
+        First_Run(hwnd);
         if (!hwnd)
             return 0;
         SendMessageA(hwnd, WM_DESTROY, 0, 0);

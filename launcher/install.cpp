@@ -1,0 +1,88 @@
+#include "launcher/install.h"
+#include "children/children.h"
+#include "folders/folders.h"
+#include "launcher/launcher.h"
+#include "launcher/play.h"
+#include "launcher/timing.h"
+#include "record/record.h"
+
+namespace
+{
+const char setup_command[] = "setup.exe";
+const char sound_program[] = "Setsound.exe";
+// Its last character becomes the start drive's letter.
+const char sound_switch[] = " /Dx";
+
+// Starts `command` in the current folder and waits until it has ended.
+int Run_And_Wait(const char *command)
+{
+    if (!Do_Process(command))
+        return 0;
+    return Wait_Finish();
+}
+} // namespace
+
+int Exec_Setup()
+{
+    Start_Directory();
+    return Run_And_Wait(setup_command);
+}
+
+int Delay_Read_Reg()
+{
+    for (int poll = 0; poll < record_polls; poll++) {
+        Sleep(poll_pause_ms);
+        if (ReadRegistry(szCompanyName, szProductName, szVersionName)) {
+            Sleep(found_pause_ms);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int Exec_SetSound(HWND window)
+{
+    // 17 characters with the terminator: far from the buffer's end.
+    char command[MAX_PATH];
+
+    lstrcpyA(command, sound_program);
+    lstrcatA(command, sound_switch);
+    // The drive the launcher was started from: the sound setup finds the
+    // CD's files there.
+    command[lstrlenA(command) - 1] = (char)('A' + startdisk);
+
+    Start_Directory();
+    if (New_Directory(window, szFolderRead) != FOLDER_ENTERED)
+        return 0;
+    return Run_And_Wait(command);
+}
+
+int Install_Game(HWND window)
+{
+    if (!Exec_Setup())
+        return 0;
+    if (!Delay_Read_Reg())
+        return 0;
+    return Exec_SetSound(window);
+}
+
+void Install_Command(HWND window)
+{
+    // The old record must be gone before the installer runs, or the poll
+    // would find it at once. The install goes on whether or not that worked.
+    if (ReadRegistry(szCompanyName, szProductName, szVersionName))
+        DeleteRegistry(szCompanyName, szProductName, szVersionName);
+    if (Install_Game(window) == 1)
+        OkMessage(window, "Installation complete %s", " ");
+    else
+        OkMessage(window, "Installation incomplete %s", " ");
+}
+
+void First_Run(HWND window)
+{
+    if (Install_Game(window))
+        // The launcher ends after the game, whatever came of it.
+        Play_Game(window);
+    else
+        OkMessage(window, "Installation Incomplete %s", " ");
+}

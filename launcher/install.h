@@ -1,0 +1,24 @@
+// Installing the game: the installer from the start folder, the wait for
+// its record, then the sound setup in the game folder.
+#pragma once
+
+#include <windows.h>
+
+// Runs the three stages in order and stops at the first that fails. 1 when
+// all succeeded. `window` owns the warnings.
+int Install_Game(HWND window);
+// Runs "setup.exe" from the start folder and waits for it. 1 when it ran
+// and ended.
+int Exec_Setup();
+// Looks for the installation record once a second, up to 290 times. 1 when
+// it was found; szFolderRead then names the new game folder.
+int Delay_Read_Reg();
+// Runs "Setsound.exe /Dx" (x: the start drive's letter) in the game folder
+// and waits for it. 1 when it ran and ended.
+int Exec_SetSound(HWND window);
+
+// The Install button: deletes an existing record, installs, and reports the
+// outcome. The window stays open.
+void Install_Command(HWND window);
+// The start-up without a record: installs and, when that succeeded, plays.
+void First_Run(HWND window);

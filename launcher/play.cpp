@@ -1,0 +1,49 @@
+#include "launcher/play.h"
+#include "children/children.h"
+#include "folders/folders.h"
+#include "launcher/launcher.h"
+#include "record/record.h"
+
+namespace
+{
+const char play_command[] = "vexmoor.bat";
+const char continue_command[] = "REPLAY.BAT";
+
+// Makes the game folder current, so that the game's batch files run there.
+// New_Directory warns of a change of folder that failed; this warning then
+// names the folder the record gave.
+int Enter_Game_Folder(HWND window)
+{
+    if (New_Directory(window, szFolderRead) != FOLDER_ENTERED) {
+        OkMessage(window, "Cannot Find %s", szFolderRead);
+        return 0;
+    }
+    return 1;
+}
+} // namespace
+
+int Exec_Pif()
+{
+    if (!Do_Process(play_command))
+        return 0;
+    return Wait_Finish();
+}
+
+int Play_Game(HWND window)
+{
+    if (!Enter_Game_Folder(window))
+        return 0;
+    if (!Exec_Pif()) {
+        OkMessage(window, "Game Run Error %s", "1");
+        return 0;
+    }
+    return 1;
+}
+
+int Continue_Game(HWND window)
+{
+    if (!Enter_Game_Folder(window))
+        return 0;
+    // No wait: the launcher ends while the game goes on.
+    return Do_Process(continue_command) ? 1 : 0;
+}
