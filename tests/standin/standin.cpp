@@ -4,11 +4,13 @@
 //     "...\standin.exe" --role NAME
 // Its role is NAME, or else its own file name without the extension, in
 // capitals. It appends to the file named by STANDIN_LOG (tab-separated):
-//     start ROLE PID TIME_MS CURRENT_FOLDER COMMAND_LINE STARTF_FLAGS SHOW
+//     start ROLE PID TIME_MS CURRENT_FOLDER COMMAND_LINE STARTF_FLAGS SHOW RECORD
 //     end   ROLE PID TIME_MS EXIT_CODE
-// and carries out the actions in STANDIN_<ROLE>, separated by ';':
+// where RECORD is the installation record's folder as found at the start, or
+// "<none>". It carries out the actions in STANDIN_<ROLE>, separated by ';':
 //     record=FOLDER   writes the installation record naming FOLDER
 //     sleep=MS        sleeps
+//     spawn=ROLE      starts another stand-in in ROLE and does not wait for it
 //     exit=CODE       ends with CODE (default 0)
 #include <windows.h>
 
@@ -76,6 +78,31 @@ void Write_Record(const std::string &folder)
     RegCloseKey(key);
 }
 
+std::string Read_Record()
+{
+    char folder[1024];
+    DWORD size = sizeof(folder);
+    if (RegGetValueA(HKEY_CURRENT_USER, record_key, "folder", RRF_RT_REG_SZ, nullptr, folder,
+                     &size) != ERROR_SUCCESS)
+        return "<none>";
+    return folder;
+}
+
+void Spawn(const std::string &role)
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string command = "\"" + std::string(path) + "\" --role " + role;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child = {};
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &child)) {
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    }
+}
+
 // Carries out the actions; returns the exit code.
 UINT Act(const std::string &actions)
 {
@@ -91,6 +118,8 @@ UINT Act(const std::string &actions)
             Write_Record(value);
         else if (action.rfind("sleep=", 0) == 0)
             Sleep(strtoul(value.c_str(), nullptr, 10));
+        else if (action.rfind("spawn=", 0) == 0)
+            Spawn(value);
         else if (action.rfind("exit=", 0) == 0)
             exit_code = strtoul(value.c_str(), nullptr, 10);
         at = end + 1;
@@ -109,7 +138,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     GetStartupInfoA(&info);
     Log("start\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" + folder + "\t" +
         GetCommandLineA() + "\t" + std::to_string(info.dwFlags) + "\t" +
-        std::to_string(info.wShowWindow));
+        std::to_string(info.wShowWindow) + "\t" + Read_Record());
     UINT exit_code = Act(Environment("STANDIN_" + role));
     Log("end\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" +
         std::to_string(exit_code));

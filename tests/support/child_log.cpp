@@ -42,7 +42,7 @@ std::vector<ChildRun> ChildLog::Runs() const
         std::stringstream split(line);
         for (std::string field; std::getline(split, field, '\t');)
             fields.push_back(field);
-        if (fields.size() == 8 && fields[0] == "start") {
+        if (fields.size() == 9 && fields[0] == "start") {
             ChildRun run;
             run.role = fields[1];
             run.pid = std::stoul(fields[2]);
@@ -51,6 +51,7 @@ std::vector<ChildRun> ChildLog::Runs() const
             run.command_line = fields[5];
             run.startup_flags = std::stoul(fields[6]);
             run.show = std::stoi(fields[7]);
+            run.record = fields[8];
             runs.push_back(run);
         } else if (fields.size() == 5 && fields[0] == "end") {
             for (ChildRun &run : runs) {

@@ -16,6 +16,7 @@ struct ChildRun {
     std::string command_line;
     DWORD startup_flags = 0;
     int show = -1;
+    std::string record; // the record's folder at its start, or "<none>"
     DWORD exit_code = 0;
 };
 
@@ -40,7 +41,8 @@ class ChildLog
     std::string path_;
 };
 
-// Sets what the stand-in does in `role`: "record=FOLDER;sleep=MS;exit=CODE".
+// Sets what the stand-in does in `role`:
+// "record=FOLDER;sleep=MS;spawn=ROLE;exit=CODE".
 void SetChildActions(const std::string &role, const std::string &actions);
 // Copies the stand-in to `path` (for instance E:\setup.exe).
 void PlaceStandIn(const std::string &path);

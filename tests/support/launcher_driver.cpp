@@ -127,16 +127,42 @@ DWORD LauncherRun::ExitCode(int timeout_ms)
     return code;
 }
 
-void LauncherRun::Settle(HWND window)
+long long LauncherRun::ExitedMs() const
 {
+    FILETIME created, exited, kernel, user;
+    if (WaitForSingleObject(info_.hProcess, 0) != WAIT_OBJECT_0 ||
+        !GetProcessTimes(info_.hProcess, &created, &exited, &kernel, &user))
+        return -1;
+    return (((long long)exited.dwHighDateTime << 32) | exited.dwLowDateTime) / 10000;
+}
+
+std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, int timeout_ms)
+{
+    MessageWatch watch(info_.dwProcessId);
+    PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
+    // The owner is enabled again once the last box's modal loop has ended.
+    bool done = Poll(timeout_ms, [&] {
+        return ExitCode(0) != still_running ||
+               (watch.Answered() >= warnings && IsWindowEnabled(window));
+    });
+    EXPECT_TRUE(done) << "button " << id << ": neither ended nor showed " << warnings
+                      << " warnings";
+    // With no warning to wait for, make sure the click has been handled.
+    if (done && ExitCode(0) == still_running)
+        Settle(window, timeout_ms);
+    return watch.Stop();
+}
+
+void LauncherRun::Settle(HWND window, int timeout_ms)
+{
+    auto ended = [&] { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; };
     // The thread takes posted messages in order. WM_SETREDRAW clears and
     // sets the window's WS_VISIBLE without touching focus or activation.
     PostMessageA(window, WM_SETREDRAW, FALSE, 0);
-    EXPECT_TRUE(Poll(5000, [&] { return !IsWindowVisible(window); }))
-        << "the launcher does not respond";
+    bool hidden = Poll(timeout_ms, [&] { return ended() || !IsWindowVisible(window); });
     PostMessageA(window, WM_SETREDRAW, TRUE, 0);
-    EXPECT_TRUE(Poll(5000, [&] { return IsWindowVisible(window); }))
-        << "the launcher does not respond";
+    bool shown = Poll(timeout_ms, [&] { return ended() || IsWindowVisible(window); });
+    EXPECT_TRUE(hidden && shown) << "the launcher does not respond";
 }
 
 HWND LauncherRun::Focus() const

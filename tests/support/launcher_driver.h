@@ -3,6 +3,8 @@
 // worked through posted messages.
 #pragma once
 
+#include "support/message_watch.h"
+
 #include <windows.h>
 
 #include <string>
@@ -38,14 +40,21 @@ class LauncherRun
     // Waits up to `timeout_ms` for the launcher to end and returns its exit
     // code, or still_running.
     DWORD ExitCode(int timeout_ms = 10000);
+    // When the launcher ended, in ms of system time as NowMs gives it; -1
+    // while it runs.
+    long long ExitedMs() const;
     // Whether a launcher window was ever seen visible.
     bool WindowSeen() const
     {
         return window_seen_;
     }
     // Returns once the launcher has handled every message posted to it so
-    // far.
-    void Settle(HWND window);
+    // far, or has ended.
+    void Settle(HWND window, int timeout_ms = 5000);
+    // Clicks the button `id` and waits until the launcher has ended, or has
+    // shown `warnings` warnings (each answered with OK) and is back in its
+    // message loop. Returns what the warnings said.
+    std::vector<SeenBox> Press(HWND window, int id, size_t warnings, int timeout_ms = 20000);
     // Posts the keystroke of `key` to the control that has the focus.
     void PressKey(HWND window, UINT key);
 

@@ -68,6 +68,7 @@ void MessageWatch::Run()
             answered_.push_back(box);
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          (LPARAM)GetDlgItem(box, IDOK));
+            answered_count_++;
         }
         Sleep(poll_ms);
     }

@@ -24,11 +24,17 @@ class MessageWatch
     ~MessageWatch();
     // Stops watching and returns the boxes seen, in the order they appeared.
     std::vector<SeenBox> Stop();
+    // How many boxes have been answered so far.
+    size_t Answered() const
+    {
+        return answered_count_;
+    }
 
   private:
     void Run();
     DWORD process_;
     std::atomic<bool> stop_{false};
+    std::atomic<size_t> answered_count_{0};
     std::vector<SeenBox> seen_;
     std::vector<HWND> answered_;
     std::thread thread_;
