@@ -153,26 +153,4 @@ TEST_F(FrameTest, NotificationCodesAndDialogKeysDoNothing)
     EXPECT_EQ(0u, run.ExitCode());
 }
 
-TEST_F(FrameTest, WithoutRecordTheWindowIsNeverShown)
-{
-    LauncherRun run;
-    MessageWatch warnings(run.Pid());
-    EXPECT_EQ(0u, run.ExitCode());
-    EXPECT_FALSE(run.WindowSeen());
-    EXPECT_TRUE(warnings.Stop().empty());
-}
-
-// A launcher whose window cannot be created ends on both roads.
-TEST_F(FrameTest, WithoutItsWindowTheLauncherStillEndsWithZero)
-{
-    for (bool installed : {true, false}) {
-        SCOPED_TRACE(installed ? "installed" : "first run");
-        DeleteTree(company_key);
-        if (installed)
-            Install();
-        LauncherRun run("install_notemplate.exe");
-        EXPECT_EQ(0u, run.ExitCode());
-        EXPECT_FALSE(run.WindowSeen());
-    }
-}
 } // namespace

@@ -1,0 +1,220 @@
+// The first run and the Install button, end to end: install.exe started from
+// E:\, the stand-in as installer, sound setup and game. Most cases run
+// install_fast.exe, whose record polls pause 10 ms instead of 1 s.
+#include "support/game_cd.h"
+#include "support/launcher_driver.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+namespace
+{
+using Texts = std::vector<std::string>;
+
+const char fast_launcher[] = "install_fast.exe";
+// install_fast.exe gives up after 290 polls of 10 ms.
+const long long fast_giving_up_ms = 290 * 10;
+// install.exe looks for the record 1 s after the installer has ended, then
+// waits another 2 s once it is there.
+const long long real_record_pauses_ms = 1000 + 2000;
+
+const int id_start = 1, id_cancel = 2, id_install = 102;
+
+class InstallTest : public FlowTest
+{
+};
+
+TEST_F(InstallTest, FirstRunInstallsThenPlays)
+{
+    struct {
+        const char *how;
+        const char *setup;
+        const char *late; // a process the installer leaves behind
+    } rows[] = {
+        {"the installer writes the record", "sleep=300;record=G:\\VEXMOOR", ""},
+        {"the record comes 2.5 s after the installer ended", "spawn=LATE",
+         "sleep=2500;record=G:\\VEXMOOR"},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.how);
+        SetUp();
+        PlaceInstaller(row.setup);
+        SetChildActions("LATE", row.late);
+        SetChildActions("GAME", "sleep=500");
+        LauncherRun run;
+        MessageWatch warnings(run.Pid());
+        EXPECT_EQ(0u, run.ExitCode(30000));
+        EXPECT_EQ(Texts{}, WarningTexts(warnings.Stop()));
+        EXPECT_FALSE(run.WindowSeen());
+
+        ChildRun setup = log.Only("SETUP");
+        EXPECT_EQ("E:\\", setup.folder);
+        EXPECT_EQ("setup.exe", setup.command_line);
+        ChildRun sound = log.Only("SETSOUND");
+        EXPECT_EQ(game_folder, sound.folder);
+        EXPECT_EQ("Setsound.exe /DE", sound.command_line);
+        ChildRun game = log.Only("GAME");
+        EXPECT_EQ(game_folder, game.folder);
+
+        ASSERT_GE(setup.ended, 0);
+        EXPECT_GE(sound.started, setup.ended + real_record_pauses_ms);
+        std::cout << row.how << ": installer's end to sound setup's start "
+                  << sound.started - setup.ended << " ms\n";
+        long long recorded = *row.late ? log.Only("LATE").ended : setup.ended;
+        EXPECT_GE(sound.started, recorded + 2000) << "the sound setup came before the record";
+        ASSERT_GE(sound.ended, 0);
+        EXPECT_GE(game.started, sound.ended);
+        ASSERT_GE(game.ended, 0);
+        EXPECT_GE(run.ExitedMs(), game.ended);
+    }
+}
+
+TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
+{
+    struct {
+        const char *how;
+        const char *setup; // nullptr: no installer on the CD
+        const char *removed;
+        Texts warnings;
+        bool polls_in_vain;
+    } rows[] = {
+        {"no installer", nullptr, nullptr, {"Installation Incomplete  "}, false},
+        {"no record", "exit=1", nullptr, {"Installation Incomplete  "}, true},
+        {"record without a drive", "record=VEXMOOR", nullptr, {"Installation Incomplete  "}, false},
+        {"record naming a missing folder",
+         "record=G:\\MISSING",
+         nullptr,
+         {"Folder Error G:\\MISSING", "Installation Incomplete  "},
+         false},
+        {"no sound setup",
+         "record=G:\\VEXMOOR",
+         "Setsound.exe",
+         {"Installation Incomplete  "},
+         false},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.how);
+        SetUp();
+        if (row.setup)
+            PlaceInstaller(row.setup);
+        if (row.removed)
+            RemoveGameFile(row.removed);
+        LauncherRun run(fast_launcher);
+        MessageWatch warnings(run.Pid());
+        EXPECT_EQ(0u, run.ExitCode(20000));
+        EXPECT_EQ(row.warnings, WarningTexts(warnings.Stop()));
+        EXPECT_FALSE(run.WindowSeen());
+        EXPECT_EQ(row.setup ? Texts{"SETUP"} : Texts{}, Roles(log.Runs()));
+        if (row.polls_in_vain) {
+            EXPECT_GE(run.ExitedMs(), log.Only("SETUP").ended + fast_giving_up_ms);
+        }
+    }
+}
+
+TEST_F(InstallTest, InstallButtonReinstallsAndKeepsTheWindow)
+{
+    const char other_product[] = "Software\\Halvaro\\Other\\Version 2.0";
+    const char old_version[] = "Software\\Halvaro\\Vexmoor\\Version 0.9";
+    struct {
+        const char *how;
+        const char *setup;
+        Texts warnings;
+        int then;       // the button clicked afterwards
+        Texts then_say; // and the warnings it gives
+        bool sound_runs, game_runs;
+    } rows[] = {
+        {"new record",
+         "record=G:\\VEXMOOR",
+         {"Installation complete  "},
+         id_cancel,
+         {},
+         true,
+         false},
+        // The poll read the new record: Start then uses its folder.
+        {"new record naming a missing folder",
+         "record=G:\\MISSING",
+         {"Folder Error G:\\MISSING", "Installation incomplete  "},
+         id_start,
+         {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"},
+         false,
+         false},
+        // No read since the one that found the old record: Start uses that.
+        {"no new record", "", {"Installation incomplete  "}, id_start, {}, false, true},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.how);
+        SetUp();
+        WriteText(record_key, "folder", game_folder);
+        WriteText(old_version, "folder", "G:\\OLD");
+        WriteText(other_product, "folder", "G:\\OTHER");
+        PlaceInstaller(row.setup);
+        LauncherRun run(fast_launcher);
+        HWND window = run.VisibleWindow();
+        ASSERT_TRUE(window);
+
+        EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_install, row.warnings.size())));
+        EXPECT_EQ(still_running, run.ExitCode(0));
+        EXPECT_TRUE(IsWindowVisible(window));
+        // This product's keys were gone before the installer started; the
+        // other product's stayed.
+        EXPECT_EQ("<none>", log.Only("SETUP").record);
+        EXPECT_FALSE(KeyExists(old_version));
+        EXPECT_EQ("G:\\OTHER", ReadText(other_product, "folder"));
+        if (row.sound_runs) {
+            ChildRun sound = log.Only("SETSOUND");
+            EXPECT_EQ(game_folder, sound.folder);
+            EXPECT_EQ("Setsound.exe /DE", sound.command_line);
+        }
+
+        EXPECT_EQ(row.then_say, WarningTexts(run.Press(window, row.then, row.then_say.size())));
+        EXPECT_EQ(0u, run.ExitCode());
+        Texts roles = {"SETUP"};
+        if (row.sound_runs)
+            roles.push_back("SETSOUND");
+        if (row.game_runs)
+            roles.push_back("GAME");
+        EXPECT_EQ(roles, Roles(log.Runs()));
+        if (row.game_runs) {
+            EXPECT_EQ(game_folder, log.Only("GAME").folder);
+        }
+    }
+}
+
+// install.exe built without its dialog template: no window, but both roads
+// run to their end. First-run warnings then have no owner.
+TEST_F(InstallTest, WithoutItsWindowTheLauncherStillEndsWithZero)
+{
+    struct {
+        const char *how;
+        bool installed;
+        const char *setup; // nullptr: no installer on the CD
+        Texts warnings;
+        Texts roles;
+    } rows[] = {
+        {"installed", true, nullptr, {}, {}},
+        {"first run", false, "record=G:\\VEXMOOR", {}, {"SETUP", "SETSOUND", "GAME"}},
+        {"first run without installer", false, nullptr, {"Installation Incomplete  "}, {}},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.how);
+        SetUp();
+        if (row.installed)
+            WriteText(record_key, "folder", game_folder);
+        if (row.setup)
+            PlaceInstaller(row.setup);
+        LauncherRun run("install_notemplate.exe");
+        MessageWatch watch(run.Pid());
+        EXPECT_EQ(0u, run.ExitCode(20000));
+        Texts warnings;
+        for (const SeenBox &box : watch.Stop()) {
+            EXPECT_EQ(nullptr, box.owner);
+            warnings.push_back(box.text);
+        }
+        EXPECT_EQ(row.warnings, warnings);
+        EXPECT_FALSE(run.WindowSeen());
+        EXPECT_EQ(row.roles, Roles(log.Runs()));
+    }
+}
+} // namespace

@@ -1,0 +1,37 @@
+// The CD and the game folder as the flows' tests lay them out, all with the
+// stand-in program: E:\setup.exe (role SETUP) beside the launcher, and the
+// game folder G:\VEXMOOR with Setsound.exe (SETSOUND), vexmoor.bat (GAME)
+// and REPLAY.BAT (REPLAY).
+#pragma once
+
+#include "support/child_log.h"
+#include "support/message_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+extern const char game_folder[];    // "G:\VEXMOOR"
+extern const char missing_folder[]; // "G:\MISSING", never created
+
+// Each test (or each row, calling SetUp again) starts with no record, an empty CD but for the
+// launcher, a full game folder, a fresh child log and no child actions; it ends with no record.
+class FlowTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The stand-in as E:\setup.exe, doing `actions`.
+    void PlaceInstaller(const std::string &actions);
+    // Removes one of the game folder's files.
+    void RemoveGameFile(const char *name);
+    ChildLog log;
+};
+
+// The texts of `boxes`, after checking that each is a launcher warning: the
+// "Install" caption and an owner it disabled. (Its icon cannot be compared
+// from another process under Wine.)
+std::vector<std::string> WarningTexts(const std::vector<SeenBox> &boxes);
+// The roles of `runs`, in the order they started.
+std::vector<std::string> Roles(const std::vector<ChildRun> &runs);
