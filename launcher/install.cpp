@@ -80,8 +80,8 @@ void Install_Command(HWND window)
 
 void First_Run(HWND window)
 {
+    // The launcher ends after the game, whatever came of it.
     if (Install_Game(window))
-        // The launcher ends after the game, whatever came of it.
         Play_Game(window);
     else
         OkMessage(window, "Installation Incomplete %s", " ");
