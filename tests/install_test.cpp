@@ -11,8 +11,6 @@
 
 namespace
 {
-using Texts = std::vector<std::string>;
-
 const char fast_launcher[] = "install_fast.exe";
 // install_fast.exe gives up after 290 polls of 10 ms.
 const long long fast_giving_up_ms = 290 * 10;
@@ -20,11 +18,7 @@ const long long fast_giving_up_ms = 290 * 10;
 // waits another 2 s once it is there.
 const long long real_record_pauses_ms = 1000 + 2000;
 
-const int id_start = 1, id_cancel = 2, id_install = 102;
-
-class InstallTest : public FlowTest
-{
-};
+using InstallTest = FlowTest;
 
 TEST_F(InstallTest, FirstRunInstallsThenPlays)
 {

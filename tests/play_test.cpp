@@ -8,10 +8,6 @@
 
 namespace
 {
-using Texts = std::vector<std::string>;
-
-const int id_start = 1, id_cancel = 2, id_continue = 101;
-
 struct Row {
     const char *folder;  // the record's
     const char *removed; // a game file taken away first

@@ -14,11 +14,16 @@ std::string ProgramFolder()
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+long long FileTimeMs(const FILETIME &time)
+{
+    return (((long long)time.dwHighDateTime << 32) | time.dwLowDateTime) / 10000;
+}
+
 long long NowMs()
 {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    return (((long long)now.dwHighDateTime << 32) | now.dwLowDateTime) / 10000;
+    return FileTimeMs(now);
 }
 
 ChildLog::ChildLog()

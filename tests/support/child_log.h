@@ -50,3 +50,5 @@ void PlaceStandIn(const std::string &path);
 void PlaceBatchFile(const std::string &path, const std::string &role);
 // Milliseconds of system time, as the stand-in records them.
 long long NowMs();
+// A time in FILETIME form, in the same milliseconds.
+long long FileTimeMs(const FILETIME &time);

@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+using Texts = std::vector<std::string>;
+
+// The launcher's buttons: Starten, Cancel, Fortsetzen, Installieren.
+const int id_start = 1, id_cancel = 2, id_continue = 101, id_install = 102;
+
 extern const char game_folder[];    // "G:\VEXMOOR"
 extern const char missing_folder[]; // "G:\MISSING", never created
 

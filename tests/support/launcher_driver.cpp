@@ -133,7 +133,7 @@ long long LauncherRun::ExitedMs() const
     if (WaitForSingleObject(info_.hProcess, 0) != WAIT_OBJECT_0 ||
         !GetProcessTimes(info_.hProcess, &created, &exited, &kernel, &user))
         return -1;
-    return (((long long)exited.dwHighDateTime << 32) | exited.dwLowDateTime) / 10000;
+    return FileTimeMs(exited);
 }
 
 std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, int timeout_ms)
