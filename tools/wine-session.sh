@@ -4,7 +4,8 @@
 #   wine-session.sh stop BUILD_DIR
 # The session lives in BUILD_DIR/wine: a scratch prefix (never ~/.wine), an
 # Xvfb display when DISPLAY is unset, one persistent wineserver, and the
-# drives the tests use: E: a CD-like drive, G: a game drive. tools/wine-run.sh
+# drives the tests use: E: a CD-like drive, G: a game drive. CD_FOLDER, when
+# set, is the folder E: shows instead of BUILD_DIR/wine/cd. tools/wine-run.sh
 # runs a Windows program inside it.
 set -euo pipefail
 
@@ -56,8 +57,9 @@ ENV
 }
 
 map_drives() {
+    local cd=${CD_FOLDER:-$state/cd}
     mkdir -p "$state/cd/SETUP" "$state/game"
-    ln -sfn "$state/cd" "$prefix/dosdevices/e:"
+    ln -sfn "$(realpath "$cd")" "$prefix/dosdevices/e:"
     ln -sfn "$state/game" "$prefix/dosdevices/g:"
     # E: reports itself as a CD-ROM drive, as the launcher's CD would.
     "$WINE_LOADER" reg add 'HKLM\Software\Wine\Drives' /v e: /d cdrom /f >/dev/null 2>&1

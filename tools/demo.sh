@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Runs install.exe on a demo CD under Wine. Installs what is missing and
+# builds first.
+#   tools/demo.sh          with a display: starts install.exe from E:\ for you
+#                          to use. The first run installs the demo game and
+#                          starts it; the next run shows the launcher window.
+#                          Without a display (DISPLAY unset): drives both
+#                          roads itself under Xvfb, saves a screenshot of each
+#                          step and prints what happened.
+#   tools/demo.sh --reset  removes the demo installation: the record and the
+#                          game folder.
+#   tools/demo.sh --iso    writes an ISO 9660 image of the demo CD, with the
+#                          32-bit programs, for a virtual machine or a disc.
+# BUILD_DIR (default: build) holds the builds; the demo's own Wine prefix,
+# CD folder, screenshots and image are in BUILD_DIR/demo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-}
+case $mode in
+"" | --reset | --iso) ;;
+*)
+    echo "usage: $0 [--reset | --iso]" >&2
+    exit 2
+    ;;
+esac
+
+build=${BUILD_DIR:-build}
+demo=$(realpath -m "$build/demo")
+programs=(install_exe demo_setup demo_setsound demo_game demo_driver)
+
+# The CD: install.exe and setup.exe at the root, as autorun starts them; the
+# game's files in GAME, which setup.exe copies into the game folder.
+lay_out_cd() {
+    local tree=$1 cd=$2
+    rm -rf "$cd"
+    mkdir -p "$cd/GAME"
+    cp "$tree/bin/install.exe" "$tree/demo/setup.exe" tools/demo/autorun.inf "$cd/"
+    cp "$tree/demo/Setsound.exe" tools/demo/vexmoor.bat tools/demo/REPLAY.BAT "$cd/GAME/"
+    cp "$tree/demo/VEXDEMO.exe" "$cd/GAME/VEXDEMO.EXE"
+}
+
+write_iso() {
+    bash tools/install-deps.sh xorriso
+    # The image is for real Windows: the shipped 32-bit build.
+    bash tools/build.sh "$build/i686" i686 "${programs[@]}"
+    lay_out_cd "$build/i686" "$demo/iso"
+    local image=$demo/vexmoor-demo.iso
+    # Joliet and Rock Ridge keep the names' case; plain ISO 9660 names stay 8.3.
+    xorriso -as mkisofs -quiet -V VEXMOOR -J -r -o "$image" "$demo/iso"
+    echo "CD image: $image ($(stat -c %s "$image") bytes)"
+    xorriso -indev "$image" -find / -type f 2>/dev/null | sed 's/^/  /'
+}
+
+# Runs a Windows program in the demo's Wine session.
+wine_run() {
+    (
+        # shellcheck source=/dev/null
+        . "$demo/wine/env"
+        "$WINE_LOADER" "$@"
+    )
+}
+
+reset_demo() {
+    local folder unix
+    # The folder the record names, if it holds the demo game, and the default.
+    folder=$(wine_run reg query 'HKCU\Software\Halvaro\Vexmoor\Version 1.0' /v folder 2>/dev/null |
+        tr -d '\r' | sed -n 's/^ *folder *REG_SZ *//p' || true)
+    if [ -n "$folder" ]; then
+        unix=$(wine_run winepath -u "$folder" 2>/dev/null || true)
+        if [ -n "$unix" ] && [ -f "$unix/VEXDEMO.EXE" ]; then
+            rm -rf "$unix"
+        fi
+    fi
+    rm -rf "$demo/wine/prefix/drive_c/Vexmoor"
+    wine_run reg delete 'HKCU\Software\Halvaro\Vexmoor' /f >/dev/null 2>&1 || true
+    wine_run reg delete 'HKCU\Software\Halvaro' /f >/dev/null 2>&1 || true
+    echo "The demo is reset: no installation record${folder:+, $folder removed}."
+}
+
+bash tools/install-deps.sh
+if [ "$mode" = --iso ]; then
+    write_iso
+    exit 0
+fi
+
+arch=$(bash tools/wine-arch.sh)
+tree=$build/$arch
+bash tools/build.sh "$tree" "$arch" "${programs[@]}"
+lay_out_cd "$tree" "$demo/cd"
+[ "$arch" = i686 ] || echo "The demo runs the $arch build (this machine cannot run 32-bit x86 code)."
+
+headless=${DISPLAY:+no}
+CD_FOLDER=$demo/cd bash tools/wine-session.sh start "$demo" "$arch"
+trap 'bash tools/wine-session.sh stop "$demo"' EXIT
+driver=$(realpath "$tree/demo/demo_driver.exe")
+
+if [ "$mode" = --reset ]; then
+    reset_demo
+elif [ -z "$headless" ]; then
+    # Nobody to click: a fresh installation, driven by the demo driver.
+    reset_demo
+    shots=$demo/screenshots
+    rm -rf "$shots"
+    mkdir -p "$shots"
+    echo "No display: touring the demo under Xvfb; screenshots go to $shots"
+    wine_run "$driver" tour "Z:$(echo "$shots" | tr / '\\')"
+else
+    echo "Starting E:\\install.exe in the Wine desktop window on $DISPLAY."
+    wine_run "$driver" run
+    echo "Run this command again for the next road; '$0 --reset' removes the installation."
+fi

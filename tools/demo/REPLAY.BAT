@@ -1,0 +1,3 @@
+@echo off
+rem Resumes the saved Vexmoor demo game.
+VEXDEMO.EXE /resume
