@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Measures install.exe and prints a table: how fast its window appears next
+# to a program that only shows the same dialog, how much processor time it
+# takes while a game runs, how soon it ends after the game, its size and the
+# DLLs it imports. Installs what is missing and builds first. Not part of
+# the tests: the figures depend on the machine. BUILD_DIR (default: build)
+# holds the builds; the benchmark's own Wine prefix is in BUILD_DIR/bench.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install-deps.sh
+build=${BUILD_DIR:-build}
+arch=$(bash tools/wine-arch.sh)
+session=$build/bench
+shipped=$build/i686/bin/install.exe
+
+bash tools/build.sh "$build/i686" i686 install_exe
+bash tools/build.sh "$build/$arch" "$arch" install_exe bench bench_mindialog
+[ "$arch" = i686 ] || echo "Timings are of the $arch build (this machine cannot run 32-bit x86 code); size and imports are of the shipped 32-bit build."
+
+bash tools/wine-session.sh start "$session" "$arch"
+trap 'bash tools/wine-session.sh stop "$session"' EXIT
+cp "$build/$arch/bin/install.exe" "$build/$arch/bench/mindialog.exe" "$session/wine/cd/"
+rows=$(bash tools/wine-run.sh "$session" "$(realpath "$build/$arch/bench/bench.exe")" | tr -d '\r')
+
+size=$(stat -c %s "$shipped")
+dlls=$(i686-w64-mingw32-objdump -p "$shipped" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -f | paste -sd ' ')
+own=met
+for dll in $dlls; do
+    case ${dll,,} in
+    kernel32.dll | user32.dll | advapi32.dll | msvcrt.dll | gdi32.dll | comctl32.dll | shell32.dll) ;;
+    *) own="NOT MET" ;;
+    esac
+done
+verdict() { if [ "$1" -le "$2" ]; then echo met; else echo "NOT MET"; fi; }
+rows+=$'\n'"install.exe's size|shipped 32-bit build, stripped|$size bytes ($((size / 1024)) KiB)|<= 32 KiB|$(verdict "$size" 32768)"
+rows+=$'\n'"install.exe's imported DLLs|objdump -p|${dlls// /, }|Windows' own only|$own"
+
+echo
+echo "Benchmark of $(date -u +%Y-%m-%d), Wine $(. "$session/wine/env" && "$WINE_LOADER" --version), $arch:"
+echo
+echo "| what | how | result | goal | |"
+echo "|---|---|---|---|---|"
+sed 's/|/ | /g; s/^/| /; s/$/ |/' <<<"$rows"

@@ -1,0 +1,35 @@
+// The benchmark's yardstick: creates the launcher's dialog template, shows
+// it and does nothing else. Any command or closing the window ends it.
+#include <windows.h>
+
+namespace
+{
+LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND || message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszClassName = "Install";
+    RegisterClassA(&wc);
+    HWND window = CreateDialogParamA(instance, "Install", nullptr, nullptr, 0);
+    if (!window)
+        return 1;
+    ShowWindow(window, show);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
