@@ -90,14 +90,14 @@ bash tools/build.sh "$tree" "$arch" "${programs[@]}"
 lay_out_cd "$tree" "$demo/cd"
 [ "$arch" = i686 ] || echo "The demo runs the $arch build (this machine cannot run 32-bit x86 code)."
 
-headless=${DISPLAY:+no}
+display=${DISPLAY:-}
 CD_FOLDER=$demo/cd bash tools/wine-session.sh start "$demo" "$arch"
 trap 'bash tools/wine-session.sh stop "$demo"' EXIT
 driver=$(realpath "$tree/demo/demo_driver.exe")
 
 if [ "$mode" = --reset ]; then
     reset_demo
-elif [ -z "$headless" ]; then
+elif [ -z "$display" ]; then
     # Nobody to click: a fresh installation, driven by the demo driver.
     reset_demo
     shots=$demo/screenshots
