@@ -73,6 +73,9 @@ configure_prefix() {
     # window Wine maps on its own takes about 2 s to appear.
     "${reg[@]}" 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     "${reg[@]}" 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    # A program that crashes ends with its exception code, as on Windows,
+    # instead of waiting in Wine's crash dialog for someone to close it.
+    "${reg[@]}" 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 
 start() {

@@ -12,6 +12,7 @@
 //     sleep=MS        sleeps
 //     spawn=ROLE      starts another stand-in in ROLE and does not wait for it
 //     exit=CODE       ends with CODE (default 0)
+//     crash           dies of an access violation (0xC0000005), logging no end
 #include <windows.h>
 
 #include <cctype>
@@ -103,6 +104,15 @@ void Spawn(const std::string &role)
     }
 }
 
+// A write to address 0, as a faulty program would make it. No crash dialog:
+// the process just ends with the exception's code.
+void Crash()
+{
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    volatile int *nowhere = nullptr;
+    *nowhere = 1;
+}
+
 // Carries out the actions; returns the exit code.
 UINT Act(const std::string &actions)
 {
@@ -122,6 +132,8 @@ UINT Act(const std::string &actions)
             Spawn(value);
         else if (action.rfind("exit=", 0) == 0)
             exit_code = strtoul(value.c_str(), nullptr, 10);
+        else if (action == "crash")
+            Crash();
         at = end + 1;
     }
     return exit_code;

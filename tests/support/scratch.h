@@ -25,3 +25,9 @@ std::string ReadText(const char *path, const char *name);
 // Creates a folder and every folder above it.
 void MakeFolders(const std::string &path);
 std::string CurrentFolder();
+// HKEY_CURRENT_USER\<path> and everything beneath it as text, leaving out
+// the key `left_out` and its subkeys when one is given, and Wine's own
+// settings: for comparing the registry before and after.
+std::string DumpKeys(const char *path, const char *left_out = nullptr);
+// How many processes of that file name run now.
+int CountProcesses(const char *program);
