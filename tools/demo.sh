@@ -27,7 +27,7 @@ esac
 
 build=${BUILD_DIR:-build}
 demo=$(realpath -m "$build/demo")
-programs=(install_exe demo_setup demo_setsound demo_game demo_driver)
+cd_programs=(install_exe demo_setup demo_setsound demo_game)
 
 # The CD: install.exe and setup.exe at the root, as autorun starts them; the
 # game's files in GAME, which setup.exe copies into the game folder.
@@ -43,7 +43,7 @@ lay_out_cd() {
 write_iso() {
     bash tools/install-deps.sh xorriso
     # The image is for real Windows: the shipped 32-bit build.
-    bash tools/build.sh "$build/i686" i686 "${programs[@]}"
+    bash tools/build.sh "$build/i686" i686 "${cd_programs[@]}"
     lay_out_cd "$build/i686" "$demo/iso"
     local image=$demo/vexmoor-demo.iso
     # Joliet and Rock Ridge keep the names' case; plain ISO 9660 names stay 8.3.
@@ -86,7 +86,7 @@ fi
 
 arch=$(bash tools/wine-arch.sh)
 tree=$build/$arch
-bash tools/build.sh "$tree" "$arch" "${programs[@]}"
+bash tools/build.sh "$tree" "$arch" "${cd_programs[@]}" demo_driver
 lay_out_cd "$tree" "$demo/cd"
 [ "$arch" = i686 ] || echo "The demo runs the $arch build (this machine cannot run 32-bit x86 code)."
 
