@@ -39,6 +39,14 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
     EXPECT_EQ(0u, (DWORD)GetWindowLongA(window, GWL_EXSTYLE) &
                       ~(WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT));
 
+    // The template's font, as on Windows: with a host font instead, every
+    // control would be placed and sized differently.
+    const char static_text[] = "Die Spiel-CD befindet sich im CD-ROM-Laufwerk.";
+    DialogFont font = MeasureDialogFont(static_text);
+    EXPECT_EQ("MS Sans Serif", font.face);
+    EXPECT_EQ(6, font.base.cx);
+    EXPECT_EQ(13, font.base.cy);
+
     // Position and size are those of the client area, on the screen.
     RECT client, expected = DialogPixels(44, 58, 287, 89);
     GetClientRect(window, &client);
@@ -58,8 +66,7 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
     } expected_controls[] = {
         {"Button", 1, "Starten", 16, 60, 50, 14, button | BS_DEFPUSHBUTTON},
         {"Button", 2, "Cancel", 220, 60, 50, 14, button | BS_PUSHBUTTON},
-        {"Static", 0xFFFF, "Die Spiel-CD befindet sich im CD-ROM-Laufwerk.", 12, 25, 152, 8,
-         WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+        {"Static", 0xFFFF, static_text, 12, 25, 160, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
         {"Button", 101, "Fortsetzen", 84, 60, 50, 14, button | BS_PUSHBUTTON},
         {"Button", 102, "Installieren", 152, 60, 50, 14, button | BS_PUSHBUTTON},
     };
@@ -79,6 +86,10 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
         EXPECT_EQ(place.right, got.rect.right);
         EXPECT_EQ(place.bottom, got.rect.bottom);
     }
+    // The text is one line high: a text wider than its control wraps its
+    // last word out of sight.
+    EXPECT_GT(font.text_width, 0);
+    EXPECT_LE(font.text_width, controls[2].rect.right - controls[2].rect.left);
     EXPECT_EQ(still_running, run.ExitCode(0));
 }
 

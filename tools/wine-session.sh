@@ -4,7 +4,8 @@
 #   wine-session.sh stop BUILD_DIR
 # The session lives in BUILD_DIR/wine: a scratch prefix (never ~/.wine), an
 # Xvfb display when DISPLAY is unset, one persistent wineserver, and the
-# drives the tests use: E: a CD-like drive, G: a game drive. CD_FOLDER, when
+# drives the tests use: E: a CD-like drive, G: a game drive, and Wine's own
+# fonts, so that "MS Sans Serif" is itself and not a host font. CD_FOLDER, when
 # set, is the folder E: shows instead of BUILD_DIR/wine/cd. tools/wine-run.sh
 # runs a Windows program inside it.
 set -euo pipefail
@@ -65,6 +66,19 @@ map_drives() {
     "$WINE_LOADER" reg add 'HKLM\Software\Wine\Drives' /v e: /d cdrom /f >/dev/null 2>&1
 }
 
+# Debian's Wine neither copies its fonts (package fonts-wine) into a new
+# prefix nor finds them where they are; without them every face, "MS Sans
+# Serif" and the caption buttons' "Marlett" among them, falls back to a host
+# font. In the prefix's Fonts folder Wine loads them at its next start.
+install_fonts() {
+    local fonts=/usr/share/wine/fonts
+    if ! compgen -G "$fonts/*" >/dev/null; then
+        echo "Wine's fonts are missing ($fonts); run tools/install-deps.sh" >&2
+        exit 1
+    fi
+    cp -u "$fonts"/* "$prefix/drive_c/windows/Fonts/"
+}
+
 configure_prefix() {
     local reg=("$WINE_LOADER" reg add)
     # No sound driver: the tests' warning beeps have nowhere to go.
@@ -89,6 +103,7 @@ start() {
         "$WINE_LOADER" wineboot -i >"$state/wineboot.log" 2>&1
         wineserver -w
     fi
+    install_fonts
     wineserver -p >"$state/wineserver.log" 2>&1 </dev/null
     configure_prefix
     map_drives

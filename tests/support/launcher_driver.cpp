@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace
 {
 const char cd_launcher[] = "E:\\install.exe";
@@ -28,9 +30,9 @@ BOOL CALLBACK Find_Launcher(HWND window, LPARAM param)
     return TRUE;
 }
 
-// The base units of a dialog with the launcher's font, from a dialog built
-// in this process: MapDialogRect works only in the dialog's own process.
-RECT Map_Dialog_Rect(RECT rect)
+// A hidden dialog with the launcher's font, built in this process: dialog
+// units map to pixels only in the dialog's own process.
+HWND Create_Font_Dialog()
 {
     alignas(4) WORD tmpl[64] = {};
     DLGTEMPLATE *header = (DLGTEMPLATE *)tmpl;
@@ -43,6 +45,12 @@ RECT Map_Dialog_Rect(RECT rect)
     HWND dialog =
         CreateDialogIndirectParamA(GetModuleHandleA(nullptr), header, nullptr, nullptr, 0);
     EXPECT_TRUE(dialog);
+    return dialog;
+}
+
+RECT Map_Dialog_Rect(RECT rect)
+{
+    HWND dialog = Create_Font_Dialog();
     MapDialogRect(dialog, &rect);
     DestroyWindow(dialog);
     return rect;
@@ -55,6 +63,27 @@ RECT DialogPixels(int x, int y, int width, int height)
     // own, so their rounding adds up.
     RECT place = Map_Dialog_Rect(RECT{x, y, width, height});
     return RECT{place.left, place.top, place.left + place.right, place.top + place.bottom};
+}
+
+DialogFont MeasureDialogFont(const char *text)
+{
+    DialogFont font{"", {}, -1};
+    HWND dialog = Create_Font_Dialog();
+    RECT units = {0, 0, 4, 8};
+    MapDialogRect(dialog, &units);
+    font.base = SIZE{units.right, units.bottom};
+    HDC dc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(dialog, WM_GETFONT, 0, 0));
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(dc, (int)std::size(face), face);
+    font.face = face;
+    SIZE extent;
+    if (GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent))
+        font.text_width = extent.cx;
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+    DestroyWindow(dialog);
+    return font;
 }
 
 std::vector<Control> ReadControls(HWND window)

@@ -70,3 +70,12 @@ class LauncherRun
 std::vector<Control> ReadControls(HWND window);
 // A rectangle in dialog units, in pixels for the launcher's dialog font.
 RECT DialogPixels(int x, int y, int width, int height);
+
+// The launcher's dialog font, 8 point "MS Sans Serif", as this prefix
+// resolves it.
+struct DialogFont {
+    std::string face; // the face GDI chose
+    SIZE base;        // pixels for 4 horizontal and 8 vertical dialog units
+    int text_width;   // the measured text's width in pixels; -1 unmeasured
+};
+DialogFont MeasureDialogFont(const char *text);
