@@ -13,10 +13,14 @@
 //     spawn=ROLE      starts another stand-in in ROLE and does not wait for it
 //     exit=CODE       ends with CODE (default 0)
 //     crash           dies of an access violation (0xC0000005), logging no end
+//     overrun=BYTES   writes BYTES bytes into an 8-byte buffer on its stack;
+//                     the stack guard (launcher/guard.cpp, as install.exe
+//                     has it) ends it with 0xC0000409, logging no end
 #include <windows.h>
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -113,6 +117,15 @@ void Crash()
     *nowhere = 1;
 }
 
+// The size comes from the actions, so the compiler cannot see the overrun.
+__attribute__((noinline)) void Overrun(size_t bytes)
+{
+    char buffer[8];
+    memset(buffer, 'x', bytes);
+    // Keeps the buffer, and so the write, from being optimised away.
+    Log(std::string(buffer, 1));
+}
+
 // Carries out the actions; returns the exit code.
 UINT Act(const std::string &actions)
 {
@@ -134,6 +147,8 @@ UINT Act(const std::string &actions)
             exit_code = strtoul(value.c_str(), nullptr, 10);
         else if (action == "crash")
             Crash();
+        else if (action.rfind("overrun=", 0) == 0)
+            Overrun(strtoul(value.c_str(), nullptr, 10));
         at = end + 1;
     }
     return exit_code;
