@@ -17,7 +17,7 @@ namespace
 const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 const char game_folder[] = "G:\\BENCH";
 const char ended_file[] = "G:\\BENCH\\ended.txt";
-const int starts = 15;
+const int starts = 31;
 const int game_runs = 10;
 
 LARGE_INTEGER frequency;
@@ -162,17 +162,20 @@ void Bench_Window()
             launcher[i] = Start_And_Cancel("E:\\install.exe");
     }
     double ours = Median(launcher, starts), theirs = Median(yardstick, starts);
-    char result[128], how[160];
+    char result[192], how[192];
     snprintf(how, sizeof(how),
-             "median of %d starts each, alternating, against a program that only shows the same "
-             "dialog template",
+             "%d starts each, alternating, after a warm-up; min / median / max against a bare "
+             "program that only shows the same dialog template",
              starts);
-    snprintf(result, sizeof(result), "%.1f ms against %.1f ms: ratio %.2f", ours, theirs,
+    // Median sorted both: the extremes are at the ends.
+    snprintf(result, sizeof(result),
+             "%.1f / %.1f / %.1f ms against %.1f / %.1f / %.1f ms: ratio of medians %.3f",
+             launcher[0], ours, launcher[starts - 1], yardstick[0], theirs, yardstick[starts - 1],
              ours / theirs);
     bool measured = launcher[0] > 0 && yardstick[0] > 0; // sorted: -1 comes first
     if (!measured)
         snprintf(result, sizeof(result), "no measurement: a window did not appear");
-    Row("start to visible window", how, result, "ratio <= 1.15", measured && ours / theirs <= 1.15);
+    Row("start to visible window", how, result, "ratio <= 1.05", measured && ours / theirs <= 1.05);
 }
 
 // Starts the launcher, presses "Starten" and waits for it to end. Gives the
