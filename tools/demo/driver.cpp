@@ -5,7 +5,7 @@
 //                            installs and plays, then the launcher window;
 //                            saves a screenshot of each step in FOLDER and
 //                            prints what happened
-#include "png.h"
+#include "screenshot.h"
 
 #include <windows.h>
 
@@ -261,6 +261,8 @@ int Run()
 int main(int argc, char **argv)
 {
     setvbuf(stdout, nullptr, _IONBF, 0);
+    // The screenshots' encoder is a COM object.
+    CoInitialize(nullptr);
     if (argc == 2 && lstrcmpA(argv[1], "run") == 0)
         return Run();
     if (argc == 3 && lstrcmpA(argv[1], "tour") == 0)
