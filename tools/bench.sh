@@ -3,25 +3,24 @@
 # to a program that only shows the same dialog, how much processor time it
 # takes while a game runs, how soon it ends after the game, its size and the
 # DLLs it imports. Installs what is missing and builds first. Not part of
-# the tests: the figures depend on the machine. BUILD_DIR (default: build)
-# holds the builds; the benchmark's own Wine prefix is in BUILD_DIR/bench.
+# the tests: the figures depend on the machine. The builds are in
+# build/ARCH; the benchmark's own Wine prefix is in build/bench.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
-build=${BUILD_DIR:-build}
 arch=$(bash tools/wine-arch.sh)
-session=$build/bench
-shipped=$build/i686/bin/install.exe
+session=build/bench
+shipped=build/i686/bin/install.exe
 
-bash tools/build.sh "$build/i686" i686 install_exe
-bash tools/build.sh "$build/$arch" "$arch" install_exe bench bench_mindialog
+bash tools/build.sh i686 install_exe
+bash tools/build.sh "$arch" install_exe bench bench_mindialog
 [ "$arch" = i686 ] || echo "Timings are of the $arch build (this machine cannot run 32-bit x86 code); size and imports are of the shipped 32-bit build."
 
 bash tools/wine-session.sh start "$session" "$arch"
 trap 'bash tools/wine-session.sh stop "$session"' EXIT
-cp "$build/$arch/bin/install.exe" "$build/$arch/bench/mindialog.exe" "$session/wine/cd/"
-rows=$(bash tools/wine-run.sh "$session" "$(realpath "$build/$arch/bench/bench.exe")" | tr -d '\r')
+cp "build/$arch/bin/install.exe" "build/$arch/bench/mindialog.exe" "$session/wine/cd/"
+rows=$(bash tools/wine-run.sh "$session" "$(realpath "build/$arch/bench/bench.exe")" | tr -d '\r')
 
 size=$(stat -c %s "$shipped")
 dlls=$(i686-w64-mingw32-objdump -p "$shipped" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -f | paste -sd ' ')

@@ -11,8 +11,8 @@
 #                          game folder.
 #   tools/demo.sh --iso    writes an ISO 9660 image of the demo CD, with the
 #                          32-bit programs, for a virtual machine or a disc.
-# BUILD_DIR (default: build) holds the builds; the demo's own Wine prefix,
-# CD folder, screenshots and image are in BUILD_DIR/demo.
+# The builds are in build/ARCH; the demo's own Wine prefix, CD folder,
+# screenshots and image are in build/demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,8 +25,7 @@ case $mode in
     ;;
 esac
 
-build=${BUILD_DIR:-build}
-demo=$(realpath -m "$build/demo")
+demo=$(realpath -m build/demo)
 cd_programs=(install_exe demo_setup demo_setsound demo_game)
 
 # The CD: install.exe and setup.exe at the root, as autorun starts them; the
@@ -43,8 +42,8 @@ lay_out_cd() {
 write_iso() {
     bash tools/install-deps.sh xorriso
     # The image is for real Windows: the shipped 32-bit build.
-    bash tools/build.sh "$build/i686" i686 "${cd_programs[@]}"
-    lay_out_cd "$build/i686" "$demo/iso"
+    bash tools/build.sh i686 "${cd_programs[@]}"
+    lay_out_cd build/i686 "$demo/iso"
     local image=$demo/vexmoor-demo.iso
     # Joliet and Rock Ridge keep the names' case; plain ISO 9660 names stay 8.3.
     xorriso -as mkisofs -quiet -V VEXMOOR -J -r -o "$image" "$demo/iso"
@@ -85,8 +84,8 @@ if [ "$mode" = --iso ]; then
 fi
 
 arch=$(bash tools/wine-arch.sh)
-tree=$build/$arch
-bash tools/build.sh "$tree" "$arch" "${cd_programs[@]}" demo_driver
+tree=build/$arch
+bash tools/build.sh "$arch" "${cd_programs[@]}" demo_driver
 lay_out_cd "$tree" "$demo/cd"
 [ "$arch" = i686 ] || echo "The demo runs the $arch build (this machine cannot run 32-bit x86 code)."
 
