@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the launcher and runs every test under
-# Wine. Exits nonzero
+# Installs what is missing, builds the launcher, checks that the shipped
+# programs build reproducibly, and runs every test under Wine. Exits nonzero
 # on any failure. The builds and the tests' scratch Wine prefix are in
 # build/ARCH, as the CMake presets i686 and x86_64 lay them out.
 set -euo pipefail
@@ -12,6 +12,7 @@ arch=$(bash tools/wine-arch.sh)
 # The shipped launcher is the 32-bit build; it is always built, tests
 # included, so 32-bit compile errors show on every machine.
 bash tools/build.sh i686
+bash tests/check_reproducible.sh
 if [ "$arch" != i686 ]; then
     # The checks that need no Wine still run on the shipped program.
     ctest --preset i686 --label-regex static
