@@ -1,10 +1,14 @@
 // install.exe end to end: started from the CD-like drive E:, driven through
 // its window from this process.
+#include "support/child_log.h"
 #include "support/launcher_driver.h"
 #include "support/message_watch.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -91,6 +95,43 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
     EXPECT_GT(font.text_width, 0);
     EXPECT_LE(font.text_width, controls[2].rect.right - controls[2].rect.left);
     EXPECT_EQ(still_running, run.ExitCode(0));
+}
+
+// What Windows shows in the file's properties, read as it reads it.
+TEST_F(FrameTest, VersionResourceNamesTheProductInGerman)
+{
+    std::string path = ProgramFolder() + "install.exe";
+    DWORD handle = 0, size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+    auto query = [&](const char *name) -> std::string {
+        char *value = nullptr;
+        UINT length = 0;
+        if (!VerQueryValueA(info.data(), name, (void **)&value, &length) || !value)
+            return "<missing>";
+        return name[1] == 'V' ? std::string(value, length) : std::string(value);
+    };
+    // Version 1.0, in numbers; Explorer shows these as "1.0.0.0".
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &length));
+    EXPECT_EQ((DWORD)MAKELONG(0, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ((DWORD)MAKELONG(0, 1), fixed->dwProductVersionMS);
+    // German (0x0407), code page 1252.
+    EXPECT_EQ(std::string("\x07\x04\xE4\x04", 4), query("\\VarFileInfo\\Translation"));
+    const char *const values[][2] = {
+        {"CompanyName", "Halvaro"},
+        {"ProductName", "Vexmoor"},
+        {"FileVersion", "1.0"},
+        {"ProductVersion", "1.0"},
+        {"OriginalFilename", "install.exe"},
+        {"InternalName", "install.exe"},
+        {"FileDescription", "Vexmoor installieren und starten"},
+    };
+    for (auto &value : values)
+        EXPECT_EQ(value[1], query(("\\StringFileInfo\\040704E4\\" + std::string(value[0])).c_str()))
+            << value[0];
 }
 
 TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)
