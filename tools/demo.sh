@@ -44,11 +44,23 @@ write_iso() {
     # The image is for real Windows: the shipped 32-bit build.
     bash tools/build.sh i686 "${cd_programs[@]}"
     lay_out_cd build/i686 "$demo/iso"
-    local image=$demo/vexmoor-demo.iso
+    local image=$demo/vexmoor-demo.iso epoch
+    # Every date in the image is the last commit's, so that the same commit
+    # gives the same image, byte for byte.
+    epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+    find "$demo/iso" -exec touch -h -d "@$epoch" {} +
+    rm -f "$image"
     # Joliet and Rock Ridge keep the names' case; plain ISO 9660 names stay 8.3.
-    xorriso -as mkisofs -quiet -V VEXMOOR -J -r -o "$image" "$demo/iso"
-    echo "CD image: $image ($(stat -c %s "$image") bytes)"
+    SOURCE_DATE_EPOCH=$epoch xorriso -as mkisofs -quiet -V VEXMOOR -J -r -o "$image" "$demo/iso"
+    # The image and each file on it, as laid out beside it in iso/.
+    (
+        cd "$demo"
+        find iso -type f | LC_ALL=C sort | xargs sha256sum vexmoor-demo.iso
+    ) >"$demo/SHA256SUMS"
+    echo "CD image: $image ($(stat -c %s "$image") bytes), dated $(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S UTC')"
     xorriso -indev "$image" -find / -type f 2>/dev/null | sed 's/^/  /'
+    echo "Checksums: $demo/SHA256SUMS (check them with: cd $demo && sha256sum -c SHA256SUMS)"
+    sed 's/^/  /' "$demo/SHA256SUMS"
 }
 
 # Runs a Windows program in the demo's Wine session.
