@@ -3,7 +3,12 @@
 // its time, and work done for it by Wine's server counts nowhere.
 #pragma once
 
-// The processor time in ms, to the nanosecond, that the threads of the
-// first Linux process whose command line contains `name` have used so far;
-// -1 when there is none.
-double LinuxCpuMs(const char *name);
+// The Linux process id of the first process whose command line contains
+// `name`, or -1 when there is none. Each call searches all of /proc through
+// Wine's server: find a process once, before measuring.
+int LinuxPid(const char *name);
+
+// The processor time in ms, to the nanosecond, that the threads of Linux
+// process `pid` have used so far; -1 when not one thread's time could be
+// read: no measurement, never 0.
+double LinuxCpuMs(int pid);

@@ -194,14 +194,18 @@ bool Play_Once(int game_ms, double &cpu_ms, double &server_ms, double &gap_ms)
     const DWORD margin_ms = 500;
     Sleep(margin_ms);
     // Wine's server works for the launcher on each call it makes: a polling
-    // wait would show there as much as in the launcher itself.
-    double before = LinuxCpuMs("install.exe"), server_before = LinuxCpuMs("wineserver");
+    // wait would show there as much as in the launcher itself. Both are
+    // found before the first reading, as the search is the server's work.
+    int launcher = LinuxPid("install.exe"), server = LinuxPid("wineserver");
+    double before = LinuxCpuMs(launcher), server_before = LinuxCpuMs(server);
     if (game_ms > (int)(2 * margin_ms))
         Sleep(game_ms - 2 * margin_ms);
-    cpu_ms = LinuxCpuMs("install.exe") - before;
-    server_ms = LinuxCpuMs("wineserver") - server_before;
-    if (before < 0 || server_before < 0)
-        cpu_ms = -1;
+    double after = LinuxCpuMs(launcher), server_after = LinuxCpuMs(server);
+    cpu_ms = after - before;
+    server_ms = server_after - server_before;
+    // A reading that failed is no measurement.
+    if (before < 0 || after < 0 || server_before < 0 || server_after < 0)
+        cpu_ms = server_ms = -1;
     bool ended = WaitForSingleObject(process.hProcess, game_ms + 20000) == WAIT_OBJECT_0;
     FILETIME created, exited, kernel, user;
     GetProcessTimes(process.hProcess, &created, &exited, &kernel, &user);
