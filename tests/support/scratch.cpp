@@ -4,6 +4,8 @@
 
 #include <tlhelp32.h>
 
+#include <vector>
+
 const char company_key[] = "Software\\Halvaro";
 const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 
@@ -68,54 +70,77 @@ std::string CurrentFolder()
 
 namespace
 {
-void Dump_Key(HKEY parent, const std::string &path, std::string &out)
+// Marks the snapshot as failed: an error other than the end of a list must
+// not pass for a shorter list.
+void Dump_Error(const std::string &path, const char *what, LONG error, std::string &out)
 {
-    HKEY key;
-    if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    out += "[" + path + "]\n";
-    char name[256];
-    BYTE data[4096];
-    for (DWORD i = 0;; ++i) {
-        DWORD name_size = sizeof(name), data_size = sizeof(data), type = 0;
-        if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, data, &data_size) !=
-            ERROR_SUCCESS)
-            break;
-        out += std::string(name) + " " + std::to_string(type) + " " +
-               std::string((char *)data, data_size) + "\n";
-    }
-    for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof(name)) == ERROR_SUCCESS; ++i)
-        Dump_Key(parent, path + "\\" + name, out);
-    RegCloseKey(key);
+    ADD_FAILURE() << "registry snapshot: " << what << " of " << path << " failed with " << error;
+    out += "<error " + std::to_string(error) + " " + what + ">\n";
 }
-} // namespace
 
-namespace
+void Dump_Values(HKEY key, const std::string &path, std::string &out)
 {
-bool Is_Section_Of(const std::string &line, const std::string &key)
+    DWORD longest_name = 0, longest_data = 0;
+    LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, &longest_name, &longest_data, nullptr, nullptr);
+    if (result != ERROR_SUCCESS)
+        return Dump_Error(path, "reading the value sizes", result, out);
+    // Room for the longest value of the key, whatever its size.
+    std::vector<char> name(longest_name + 1);
+    std::vector<BYTE> data(longest_data + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD name_size = (DWORD)name.size(), data_size = (DWORD)data.size(), type = 0;
+        result =
+            RegEnumValueA(key, i, name.data(), &name_size, nullptr, &type, data.data(), &data_size);
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS)
+            return Dump_Error(path, "reading a value", result, out);
+        out += std::string(name.data(), name_size) + " " + std::to_string(type) + " " +
+               std::string((char *)data.data(), data_size) + "\n";
+    }
+}
+
+bool Is_In(const std::string &path, const std::string &key)
 {
-    return line.rfind("[" + key + "]", 0) == 0 || line.rfind("[" + key + "\\", 0) == 0;
+    return path == key || path.rfind(key + "\\", 0) == 0;
+}
+
+void Dump_Key(HKEY parent, const std::string &path, const char *left_out, std::string &out)
+{
+    // Wine keeps settings of its own in Software\Wine and writes them as
+    // programs start and crash.
+    if (Is_In(path, "Software\\Wine") || (left_out && Is_In(path, left_out)))
+        return;
+    HKEY key;
+    LONG result = RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key);
+    // A key that is not there has nothing to show.
+    if (result == ERROR_FILE_NOT_FOUND)
+        return;
+    if (result != ERROR_SUCCESS)
+        return Dump_Error(path, "opening", result, out);
+    out += "[" + path + "]\n";
+    Dump_Values(key, path, out);
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        result = RegEnumKeyA(key, i, name, sizeof(name));
+        if (result == ERROR_NO_MORE_ITEMS)
+            break;
+        if (result != ERROR_SUCCESS) {
+            Dump_Error(path, "listing the subkeys", result, out);
+            break;
+        }
+        Dump_Key(parent, path + "\\" + name, left_out, out);
+    }
+    RegCloseKey(key);
 }
 } // namespace
 
 std::string DumpKeys(const char *path, const char *left_out)
 {
-    std::string out, kept;
-    Dump_Key(HKEY_CURRENT_USER, path, out);
-    bool skipping = false;
-    for (size_t at = 0; at < out.size();) {
-        size_t end = out.find('\n', at) + 1;
-        std::string line = out.substr(at, end - at);
-        // Wine keeps settings of its own there and writes them as programs
-        // start and crash.
-        if (line[0] == '[')
-            skipping = Is_Section_Of(line, "Software\\Wine") ||
-                       (left_out && Is_Section_Of(line, left_out));
-        if (!skipping)
-            kept += line;
-        at = end;
-    }
-    return kept;
+    std::string out;
+    Dump_Key(HKEY_CURRENT_USER, path, left_out, out);
+    return out;
 }
 
 int CountProcesses(const char *program)
