@@ -1,6 +1,7 @@
 // The first run and the Install button, end to end: install.exe started from
 // E:\, the stand-in as installer, sound setup and game. Most cases run
 // install_fast.exe, whose record polls pause 10 ms instead of 1 s.
+#include "launcher/timing.h"
 #include "support/game_cd.h"
 #include "support/launcher_driver.h"
 #include "support/scratch.h"
@@ -13,10 +14,10 @@ namespace
 {
 const char fast_launcher[] = "install_fast.exe";
 // install_fast.exe gives up after 290 polls of 10 ms.
-const long long fast_giving_up_ms = 290 * 10;
+const long long fast_giving_up_ms = record_polls * short_poll_pause_ms;
 // install.exe looks for the record 1 s after the installer has ended, then
 // waits another 2 s once it is there.
-const long long real_record_pauses_ms = 1000 + 2000;
+const long long real_record_pauses_ms = product_poll_pause_ms + product_found_pause_ms;
 
 using InstallTest = FlowTest;
 
@@ -57,7 +58,8 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         std::cout << row.how << ": installer's end to sound setup's start "
                   << sound.started - setup.ended << " ms\n";
         long long recorded = *row.late ? log.Only("LATE").ended : setup.ended;
-        EXPECT_GE(sound.started, recorded + 2000) << "the sound setup came before the record";
+        EXPECT_GE(sound.started, recorded + (long long)product_found_pause_ms)
+            << "the sound setup came before the record";
         ASSERT_GE(sound.ended, 0);
         EXPECT_GE(game.started, sound.ended);
         ASSERT_GE(game.ended, 0);
