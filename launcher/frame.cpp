@@ -47,14 +47,17 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
 int Message_Loop()
 {
     MSG msg = {};
+    BOOL got;
 
     // No IsDialogMessage: Tab, Enter and Esc get no dialog handling. GetMessage
     // returns -1 on an error, which must end the loop rather than spin in it.
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return (int)msg.wParam;
+    // After an error msg still holds the last message dispatched, whose
+    // wParam may be a button's id: the exit code is 0 on that road too.
+    return got == 0 ? (int)msg.wParam : 0;
 }
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -12,6 +12,6 @@ extern HWND hwnd;
 // window from the dialog template "INSTALL" into `hwnd`.
 void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous);
 // Dispatches the thread's messages until the quit message; returns its
-// wParam.
+// wParam, or 0 when an error ended the loop.
 int Message_Loop();
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
