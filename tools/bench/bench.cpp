@@ -17,7 +17,7 @@ namespace
 const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 const char game_folder[] = "G:\\BENCH";
 const char ended_file[] = "G:\\BENCH\\ended.txt";
-const int starts = 31;
+const int starts = 101;
 const int game_runs = 10;
 
 LARGE_INTEGER frequency;
