@@ -1,16 +1,17 @@
 // The stack protector's guard value and its failure handler, in place of
-// GCC's libssp. libssp seeds the guard from the RSA crypto provider, which
-// costs every start of the launcher a provider load. Like the guard of
-// Microsoft's runtime, this one mixes the time, the process and thread ids,
-// the tick count and the performance counter: not a secret from a local
-// attacker, but different in every run, which is what catches an overrun.
+// GCC's libssp, whose seeding loads the RSA crypto provider on every start.
+// Like Microsoft's runtime, this guard mixes the time, the process and thread
+// ids, the tick count and the performance counter: different in every run,
+// so that a crafted input (an installation record, say) cannot carry the
+// value that an overrun would have to write over it.
 #include <windows.h>
 
 #include <stdint.h>
 
 extern "C" {
-// Read in every function that has an array on its stack, on entry and again
-// before it returns.
+// Copied onto the stack on entry by every function that the protector
+// guards (those with a local array, or a local whose address is taken), and
+// compared before it returns.
 uintptr_t __stack_chk_guard;
 
 // A function's guard copy was overwritten: the stack is corrupt, and nothing
