@@ -24,6 +24,32 @@ void Close_Child_Handles()
     procinfo.hProcess = nullptr;
 }
 
+// The message ranges of input: keys, the mouse in the client area, and the
+// mouse on the caption and the frame (the close box among them).
+const UINT input_ranges[][2] = {
+    {WM_KEYFIRST, WM_KEYLAST},
+    {WM_MOUSEFIRST, WM_MOUSELAST},
+    {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK},
+};
+
+void Discard_Input()
+{
+    MSG msg;
+
+    for (const auto &range : input_ranges)
+        while (PeekMessageA(&msg, nullptr, range[0], range[1], PM_REMOVE))
+            ;
+}
+
+// The time left of a wait that began at `began`.
+DWORD Time_Left(DWORD began, DWORD timeout_ms)
+{
+    if (timeout_ms == INFINITE)
+        return INFINITE;
+    DWORD waited = GetTickCount() - began;
+    return waited >= timeout_ms ? 0 : timeout_ms - waited;
+}
+
 void Fill_Startup_Info()
 {
     ZeroMemory(&startinfo, sizeof(startinfo));
@@ -60,10 +86,38 @@ int Wait_Finish()
     // Blocks until the child has ended, without polling: a game that runs
     // for hours costs the launcher no processor time. A batch file's child
     // is its command interpreter, which ends with the batch file.
-    int ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
+    int ended = Wait_Answering(process, INFINITE) == WAIT_OBJECT_0 &&
                 GetExitCodeProcess(process, &exit_code);
     CloseHandle(process);
     // Any exit code counts as ended, STILL_ACTIVE (259) included: the wait
     // above already says the child is gone.
     return ended;
+}
+
+DWORD Wait_Answering(HANDLE object, DWORD timeout_ms)
+{
+    DWORD count = object ? 1 : 0;
+    DWORD began = GetTickCount();
+    DWORD result;
+    MSG msg;
+
+    // Wakes only for the object, the time, or a message sent to this
+    // thread; posted messages and input do not end the sleep. (The
+    // filter PM_QS_SENDMESSAGE is not in Windows 95 and NT 4.0.)
+    while ((result = MsgWaitForMultipleObjects(count, &object, FALSE, Time_Left(began, timeout_ms),
+                                               QS_SENDMESSAGE)) == WAIT_OBJECT_0 + count)
+        // Delivers the sent messages to their window procedures and leaves
+        // the queue as it was.
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    Discard_Input();
+    return result;
+}
+
+void Pause(DWORD ms)
+{
+    DWORD began = GetTickCount();
+
+    // Should the wait itself fail, the pause still lasts as long.
+    if (Wait_Answering(nullptr, ms) == WAIT_FAILED)
+        Sleep(Time_Left(began, ms));
 }

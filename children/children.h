@@ -1,5 +1,5 @@
-// Starting an outside program in the launcher's current folder and waiting
-// for it to end.
+// Starting an outside program in the launcher's current folder, and the
+// launcher's waits: for a child to end, and the pauses of the record poll.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +14,17 @@ int Do_Process(const char *command);
 // Waits until the latest child has ended. Returns 1 once it has, whatever its
 // exit code; 0 when the wait cannot be carried out.
 int Wait_Finish();
+
+// The launcher's one way to wait. Blocks until `object` (a process handle;
+// null for none) is signalled or `timeout_ms` (INFINITE: no limit) has
+// passed, and meanwhile answers the messages that other threads send to the
+// launcher's windows: a program that sends to every window (a broadcast of
+// WM_FONTCHANGE or WM_SETTINGCHANGE, a DDE conversation, the system's
+// shutdown) must not hang on the launcher while the launcher waits for it.
+// Posted messages stay queued; the mouse and keyboard input that came
+// meanwhile is thrown away when the wait ends, so that no click made during
+// a flow starts a command after it. Returns WAIT_OBJECT_0, WAIT_TIMEOUT or
+// WAIT_FAILED.
+DWORD Wait_Answering(HANDLE object, DWORD timeout_ms);
+// Pauses for `ms` milliseconds as Wait_Answering does.
+void Pause(DWORD ms);

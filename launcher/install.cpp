@@ -31,9 +31,9 @@ int Exec_Setup()
 int Delay_Read_Reg()
 {
     for (int poll = 0; poll < record_polls; poll++) {
-        Sleep(poll_pause_ms);
+        Pause(poll_pause_ms);
         if (ReadRegistry(szCompanyName, szProductName, szVersionName)) {
-            Sleep(found_pause_ms);
+            Pause(found_pause_ms);
             return 1;
         }
     }
