@@ -15,6 +15,54 @@ const WPARAM id_cancel = 2;
 const WPARAM id_continue = 101;
 const WPARAM id_install = 102;
 
+// Set while a flow runs. Its waits answer the messages that other programs
+// send (children.h), and a command among them, a WM_COMMAND or a BM_CLICK
+// sent to a button, must not start a second flow inside the first.
+int flow_running;
+// A close request sent during a flow. Carried out once the flow has ended:
+// closing at once would leave the flow to go on without its window, and a
+// warning it then showed would vanish with the quit message.
+int close_asked;
+
+// Runs the command's flow; 0 when wParam is no command of the launcher. The
+// whole wParam counts: a notification code in the high word makes it no
+// command, and it goes to the default like any other id.
+int Run_Command(HWND window, WPARAM command)
+{
+    switch (command) {
+    case id_start:
+        // The launcher ends after the game, or after its warnings.
+        Play_Game(window);
+        PostQuitMessage(0);
+        return 1;
+    case id_continue:
+        // After a failure the user may try again or choose otherwise.
+        if (Continue_Game(window))
+            PostQuitMessage(0);
+        return 1;
+    case id_install:
+        Install_Command(window);
+        return 1;
+    case id_cancel:
+        PostQuitMessage(0);
+        return 1;
+    }
+    return 0;
+}
+
+void Begin_Flow()
+{
+    flow_running = 1;
+    close_asked = 0;
+}
+
+void End_Flow(HWND window)
+{
+    flow_running = 0;
+    if (close_asked)
+        PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
 void Register_Class(HINSTANCE instance)
 {
     WNDCLASSA wc;
@@ -44,6 +92,13 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
     hwnd = CreateDialogParamA(instance, template_name, nullptr, nullptr, 0);
 }
 
+void First_Run_Flow(HWND window)
+{
+    Begin_Flow();
+    First_Run(window);
+    End_Flow(window);
+}
+
 int Message_Loop()
 {
     MSG msg = {};
@@ -66,28 +121,22 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
-    case WM_COMMAND:
-        // The whole wParam: a notification code in the high word makes it
-        // no command, and it goes to the default like any other id.
-        switch (wParam) {
-        case id_start:
-            // The launcher ends after the game, or after its warnings.
-            Play_Game(window);
-            PostQuitMessage(0);
-            return 0;
-        case id_continue:
-            // After a failure the user may try again or choose otherwise.
-            if (Continue_Game(window))
-                PostQuitMessage(0);
-            return 0;
-        case id_install:
-            Install_Command(window);
-            return 0;
-        case id_cancel:
-            PostQuitMessage(0);
+    case WM_CLOSE:
+        if (flow_running) {
+            close_asked = 1;
             return 0;
         }
         break;
+    case WM_COMMAND: {
+        if (flow_running)
+            return 0;
+        Begin_Flow();
+        int handled = Run_Command(window, wParam);
+        End_Flow(window);
+        if (handled)
+            return 0;
+        break;
+    }
     }
     // The plain window default, not the dialog default: the close box
     // destroys the window, and its WM_DESTROY ends the loop.

@@ -11,6 +11,9 @@ extern HWND hwnd;
 // Registers the window class "Install" and creates the hidden launcher
 // window from the dialog template "INSTALL" into `hwnd`.
 void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous);
+// The first run (install.h) as a flow: a command sent to the hidden window
+// meanwhile starts nothing.
+void First_Run_Flow(HWND window);
 // Dispatches the thread's messages until the quit message; returns its
 // wParam, or 0 when an error ended the loop.
 int Message_Loop();

@@ -2,7 +2,6 @@
 // it shows its window; without it, it installs the game, starts it and ends.
 #include "folders/folders.h"
 #include "launcher/frame.h"
-#include "launcher/install.h"
 #include "launcher/launcher.h"
 #include "record/record.h"
 
@@ -20,7 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show)
         // First run: install and play with the window hidden; it still owns
         // the warnings. Its WM_DESTROY then posts the quit message that ends
         // the loop below at once.
-        First_Run(hwnd);
+        First_Run_Flow(hwnd);
         if (!hwnd)
             return 0;
         SendMessageA(hwnd, WM_DESTROY, 0, 0);
