@@ -312,6 +312,24 @@ TEST_F(HardeningTest, OutsideProgramsThatAreMissingFailOrCrash)
          "",
          incomplete,
          {"SETUP"}},
+        // Each sends to every window while the launcher waits for it.
+        {"installer broadcasts",
+         first_run,
+         "",
+         nullptr,
+         "SETUP",
+         "broadcast;record=G:\\VEXMOOR",
+         {},
+         all_children},
+        {"sound setup broadcasts",
+         first_run,
+         record,
+         nullptr,
+         "SETSOUND",
+         "broadcast",
+         {},
+         all_children},
+        {"game broadcasts", start, nullptr, nullptr, "GAME", "broadcast", {}, {"GAME"}},
         {"sound setup missing", first_run, record, "Setsound.exe", "", "", incomplete, {"SETUP"}},
         {"sound setup ends 0", first_run, record, nullptr, "SETSOUND", "exit=0", {}, all_children},
         {"sound setup ends 1", first_run, record, nullptr, "SETSOUND", "exit=1", {}, all_children},
@@ -368,6 +386,9 @@ TEST_F(HardeningTest, OutsideProgramsThatAreMissingFailOrCrash)
                        (row.setup && std::string(row.setup).find("crash") != std::string::npos);
         if (crashed) {
             EXPECT_LT(log.Only(row.role).ended, 0) << "the program did not crash";
+        }
+        if (std::string(row.actions).find("broadcast") != std::string::npos) {
+            EXPECT_GE(log.Only(row.role).broadcast_ms, 0) << "the broadcast was not answered";
         }
         if (measure_cpu) {
             // The launcher blocks while the game runs, where a polling wait

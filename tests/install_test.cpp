@@ -31,6 +31,9 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         {"the installer writes the record", "sleep=300;record=G:\\VEXMOOR", ""},
         {"the record comes 2.5 s after the installer ended", "spawn=LATE",
          "sleep=2500;record=G:\\VEXMOOR"},
+        // While the launcher pauses between its looks for the record.
+        {"a program the installer left sends to every window, then writes the record", "spawn=LATE",
+         "sleep=1500;broadcast;record=G:\\VEXMOOR"},
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);

@@ -98,4 +98,59 @@ TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
         }
     }
 }
+// What reaches the window while a flow waits: a command that another program
+// sends, which is answered at once, or a click queued for the launcher's
+// thread (mouse messages posted to the button stand in for it under Wine).
+// Neither starts anything, then or after the flow. A close request sent
+// meanwhile lets the flow end, its warning included, and then ends the
+// launcher. A CD installer is there, so that a wrong reinstall would show.
+TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
+{
+    struct {
+        const char *how;
+        int flow;   // the button that starts the flow
+        int button; // the button that the command or the clicks are for
+        UINT sent;  // sent to the window, or 0: a double click posted
+        Texts warnings;
+        Texts roles;
+    } rows[] = {
+        {"Installieren sent during the game", id_start, id_install, WM_COMMAND, {}, {"GAME"}},
+        {"Starten sent during the game", id_start, id_start, WM_COMMAND, {}, {"GAME"}},
+        {"Starten double-clicked during the game", id_start, id_start, 0, {}, {"GAME"}},
+        {"Installieren clicked during the game", id_start, id_install, 0, {}, {"GAME"}},
+        {"a close request during the installer",
+         id_install,
+         0,
+         WM_CLOSE,
+         {"Installation complete  "},
+         {"SETUP", "SETSOUND"}},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.how);
+        Prepare({game_folder, nullptr, {}});
+        PlaceInstaller(row.flow == id_install ? "sleep=1000;record=G:\\VEXMOOR" : "");
+        LauncherRun run("install_fast.exe");
+        HWND window = run.VisibleWindow();
+        ASSERT_TRUE(window);
+        MessageWatch watch(run.Pid());
+        PostMessageA(GetDlgItem(window, row.flow), BM_CLICK, 0, 0);
+        ASSERT_TRUE(Poll(5000, [&] { return !log.Runs().empty(); }));
+
+        HWND button = GetDlgItem(window, row.button);
+        DWORD_PTR answer;
+        if (row.sent) {
+            EXPECT_TRUE(
+                SendMessageTimeoutA(window, row.sent, row.button, 0, SMTO_NORMAL, 500, &answer))
+                << "not answered during the flow";
+        } else {
+            for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+                PostMessageA(button, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                             MAKELPARAM(5, 5));
+        }
+        EXPECT_EQ(0u, run.ExitCode());
+        EXPECT_EQ(row.warnings, WarningTexts(watch.Stop()));
+        EXPECT_EQ(row.roles, Roles(log.Runs()));
+        EXPECT_EQ(game_folder, ReadText(record_key, "folder"));
+    }
+}
 } // namespace

@@ -6,6 +6,7 @@
 // capitals. It appends to the file named by STANDIN_LOG (tab-separated):
 //     start ROLE PID TIME_MS CURRENT_FOLDER COMMAND_LINE STARTF_FLAGS SHOW RECORD
 //     end   ROLE PID TIME_MS EXIT_CODE
+//     broadcast ROLE PID MS
 // where RECORD is the installation record's folder as found at the start, or
 // "<none>". It carries out the actions in STANDIN_<ROLE>, separated by ';':
 //     record=FOLDER   writes the installation record naming FOLDER
@@ -16,6 +17,9 @@
 //     overrun=BYTES   writes BYTES bytes into an 8-byte buffer on its stack;
 //                     the stack guard (launcher/guard.cpp, as install.exe
 //                     has it) ends it with 0xC0000409, logging no end
+//     broadcast       sends WM_FONTCHANGE to every top-level window, as an
+//                     installer does after adding a font, and logs the MS
+//                     the call took: it returns once every window answered
 #include <windows.h>
 
 #include <cctype>
@@ -126,8 +130,16 @@ __attribute__((noinline)) void Overrun(size_t bytes)
     Log(std::string(buffer, 1));
 }
 
+void Broadcast(const std::string &role)
+{
+    long long began = Now_Ms();
+    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    Log("broadcast\t" + role + "\t" + std::to_string(GetCurrentProcessId()) + "\t" +
+        std::to_string(Now_Ms() - began));
+}
+
 // Carries out the actions; returns the exit code.
-UINT Act(const std::string &actions)
+UINT Act(const std::string &role, const std::string &actions)
 {
     UINT exit_code = 0;
     size_t at = 0;
@@ -149,6 +161,8 @@ UINT Act(const std::string &actions)
             Crash();
         else if (action.rfind("overrun=", 0) == 0)
             Overrun(strtoul(value.c_str(), nullptr, 10));
+        else if (action == "broadcast")
+            Broadcast(role);
         at = end + 1;
     }
     return exit_code;
@@ -166,7 +180,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     Log("start\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" + folder + "\t" +
         GetCommandLineA() + "\t" + std::to_string(info.dwFlags) + "\t" +
         std::to_string(info.wShowWindow) + "\t" + Read_Record());
-    UINT exit_code = Act(Environment("STANDIN_" + role));
+    UINT exit_code = Act(role, Environment("STANDIN_" + role));
     Log("end\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" +
         std::to_string(exit_code));
     ExitProcess(exit_code);

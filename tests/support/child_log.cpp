@@ -65,6 +65,12 @@ std::vector<ChildRun> ChildLog::Runs() const
                     run.exit_code = std::stoul(fields[4]);
                 }
             }
+        } else if (fields.size() == 4 && fields[0] == "broadcast") {
+            for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+                if (run->pid == std::stoul(fields[2])) {
+                    run->broadcast_ms = std::stoll(fields[3]);
+                    break;
+                }
         }
     }
     return runs;

@@ -18,6 +18,7 @@ struct ChildRun {
     int show = -1;
     std::string record; // the record's folder at its start, or "<none>"
     DWORD exit_code = 0;
+    long long broadcast_ms = -1; // how long its broadcast took; -1: none ended
 };
 
 // The folder of the running test program, with a trailing backslash; the
