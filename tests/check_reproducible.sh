@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks that the shipped programs (install.exe and the demo CD's setup.exe,
-# Setsound.exe and VEXDEMO.exe) are reproducible: the same sources, copied
-# into another folder and built there, give the same bytes as build/i686. A
-# time stamp or a build path in a program makes it fail. Run after
+# Checks that the shipped programs (install.exe, the demo CD's NSIS setup.exe,
+# and Setsound.exe and VEXDEMO.exe, which setup.exe carries) are
+# reproducible: the same sources, copied into another folder and built
+# there, give the same bytes as build/i686. A time stamp or a build path in a
+# program, or a file date in setup.exe, makes it fail. Run after
 # tools/build.sh i686.
 set -euo pipefail
 cd "$(dirname "$0")/.."

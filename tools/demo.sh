@@ -7,8 +7,9 @@
 #                          Without a display (DISPLAY unset): drives both
 #                          roads itself under Xvfb, saves a screenshot of each
 #                          step and prints what happened.
-#   tools/demo.sh --reset  removes the demo installation: the record and the
-#                          game folder.
+#   tools/demo.sh --reset  removes the demo installation with its uninstaller,
+#                          and checks that no record and no game folder are
+#                          left.
 #   tools/demo.sh --iso    writes an ISO 9660 image of the demo CD, with the
 #                          32-bit programs, for a virtual machine or a disc.
 # The builds are in build/ARCH; the demo's own Wine prefix, CD folder,
@@ -28,26 +29,24 @@ esac
 demo=$(realpath -m build/demo)
 cd_programs=(install_exe demo_setup demo_setsound demo_game)
 
-# The CD: install.exe and setup.exe at the root, as autorun starts them; the
-# game's files in GAME, which setup.exe copies into the game folder.
+# The CD: install.exe and setup.exe at the root, as autorun starts them.
+# setup.exe, an NSIS installer, carries the game's files.
 lay_out_cd() {
     local tree=$1 cd=$2
     rm -rf "$cd"
-    mkdir -p "$cd/GAME"
+    mkdir -p "$cd"
     cp "$tree/bin/install.exe" "$tree/demo/setup.exe" tools/demo/autorun.inf "$cd/"
-    cp "$tree/demo/Setsound.exe" tools/demo/vexmoor.bat tools/demo/REPLAY.BAT "$cd/GAME/"
-    cp "$tree/demo/VEXDEMO.exe" "$cd/GAME/VEXDEMO.EXE"
 }
 
 write_iso() {
     bash tools/install-deps.sh xorriso
-    # The image is for real Windows: the shipped 32-bit build.
-    bash tools/build.sh i686 "${cd_programs[@]}"
-    lay_out_cd build/i686 "$demo/iso"
     local image=$demo/vexmoor-demo.iso epoch
-    # Every date in the image is the last commit's, so that the same commit
-    # gives the same image, byte for byte.
+    # Every date in the image, and in setup.exe, is the last commit's, so
+    # that the same commit gives the same image, byte for byte.
     epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+    # The image is for real Windows: the shipped 32-bit build.
+    SOURCE_DATE_EPOCH=$epoch bash tools/build.sh i686 "${cd_programs[@]}"
+    lay_out_cd build/i686 "$demo/iso"
     find "$demo/iso" -exec touch -h -d "@$epoch" {} +
     rm -f "$image"
     # Joliet and Rock Ridge keep the names' case; plain ISO 9660 names stay 8.3.
@@ -72,21 +71,42 @@ wine_run() {
     )
 }
 
+record_folder() {
+    wine_run reg query 'HKCU\Software\Halvaro\Vexmoor\Version 1.0' /v folder 2>/dev/null |
+        tr -d '\r' | sed -n 's/^ *folder *REG_SZ *//p' || true
+}
+
+# Removes the installation as a player would, with the uninstaller that
+# setup.exe registered, then checks that no record and no game folder are
+# left; what an older or broken installation left is removed by hand.
 reset_demo() {
-    local folder unix
-    # The folder the record names, if it holds the demo game, and the default.
-    folder=$(wine_run reg query 'HKCU\Software\Halvaro\Vexmoor\Version 1.0' /v folder 2>/dev/null |
-        tr -d '\r' | sed -n 's/^ *folder *REG_SZ *//p' || true)
-    if [ -n "$folder" ]; then
-        unix=$(wine_run winepath -u "$folder" 2>/dev/null || true)
+    local folder unix="" default=$demo/wine/prefix/drive_c/Vexmoor
+    folder=$(record_folder)
+    [ -z "$folder" ] || unix=$(wine_run winepath -u "$folder" 2>/dev/null || true)
+    if [ -n "$unix" ] && [ -f "$unix/Uninstall.exe" ]; then
+        # NSIS's uninstaller copies itself away, starts the copy and ends at
+        # once; the copy removes the folder.
+        wine_run "$folder\\Uninstall.exe" /S
+        for _ in $(seq 100); do
+            [ -e "$unix" ] || break
+            sleep 0.1
+        done
+        echo "The uninstaller ran."
+    fi
+    if [ -n "$(record_folder)" ] || { [ -n "$unix" ] && [ -e "$unix" ]; } || [ -e "$default" ]; then
+        echo "Left behind, now removed by hand: the record, or the game folder."
         if [ -n "$unix" ] && [ -f "$unix/VEXDEMO.EXE" ]; then
             rm -rf "$unix"
         fi
+        rm -rf "$default"
+        wine_run reg delete 'HKCU\Software\Halvaro\Vexmoor' /f >/dev/null 2>&1 || true
+        wine_run reg delete 'HKCU\Software\Halvaro' /f >/dev/null 2>&1 || true
     fi
-    rm -rf "$demo/wine/prefix/drive_c/Vexmoor"
-    wine_run reg delete 'HKCU\Software\Halvaro\Vexmoor' /f >/dev/null 2>&1 || true
-    wine_run reg delete 'HKCU\Software\Halvaro' /f >/dev/null 2>&1 || true
-    echo "The demo is reset: no installation record${folder:+, $folder removed}."
+    if [ -n "$(record_folder)" ] || { [ -n "$unix" ] && [ -e "$unix" ]; }; then
+        echo "The demo could not be reset: ${folder:-the record} is still there." >&2
+        exit 1
+    fi
+    echo "The demo is reset: no installation record${folder:+, and $folder is gone}."
 }
 
 bash tools/install-deps.sh

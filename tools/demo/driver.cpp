@@ -18,6 +18,11 @@ const char launcher_path[] = "E:\\install.exe";
 const char cd_root[] = "E:\\";
 const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 const DWORD step_ms = 50;
+// setup.exe is an NSIS installer in German. Its button 1 goes on from page to
+// page; the folder page holds the folder in the edit control 1019.
+const char setup_caption[] = "Installation von Vexmoor";
+const int setup_next = 1;
+const int setup_folder = 1019;
 
 char shot_folder[MAX_PATH];
 int shot_number;
@@ -61,6 +66,44 @@ HWND Wait_For(const char *cls, const char *title, DWORD timeout_ms)
         Sleep(step_ms);
     }
     return nullptr;
+}
+
+struct Control {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK Match_Control(HWND window, LPARAM lParam)
+{
+    Control *control = (Control *)lParam;
+    if (GetDlgCtrlID(window) != control->id)
+        return TRUE;
+    control->found = window;
+    return FALSE;
+}
+
+// The control `id` anywhere in `window`: NSIS puts each page's controls in
+// a dialog of its own inside its window.
+HWND Find_Control(HWND window, int id)
+{
+    Control control = {id, nullptr};
+    EnumChildWindows(window, Match_Control, (LPARAM)&control);
+    return control.found;
+}
+
+// Waits until the installer's button 1 reads `text` and can be pressed: the
+// page that shows it is there and ready.
+bool Wait_Page(HWND setup, const char *text, DWORD timeout_ms)
+{
+    char now[64];
+    for (DWORD waited = 0; waited <= timeout_ms; waited += step_ms) {
+        HWND next = GetDlgItem(setup, setup_next);
+        GetWindowTextA(next, now, sizeof(now));
+        if (lstrcmpA(now, text) == 0 && IsWindowEnabled(next))
+            return true;
+        Sleep(step_ms);
+    }
+    return false;
 }
 
 bool Wait_Gone(HWND window, DWORD timeout_ms)
@@ -152,15 +195,28 @@ int First_Run()
     printf("1. No installation record: install.exe starts setup.exe from E:\\.\n");
     if (!Start_Launcher())
         return Fail("install.exe could not be started");
-    HWND setup = Wait_For("VexmoorSetup", nullptr, 30000);
-    if (!setup)
-        return Fail("setup.exe showed no window");
-    GetDlgItemTextA(setup, 10, text, sizeof(text));
-    printf("   setup.exe asks for the game folder and suggests %s; the tour accepts it.\n", text);
-    Shot(nullptr, "installer");
-    PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0);
-    Sleep(900);
-    Shot(nullptr, "installer-copying");
+    HWND setup = Wait_For("#32770", setup_caption, 30000);
+    if (!setup || !Wait_Page(setup, "&Weiter >", 10000))
+        return Fail("setup.exe showed no installer");
+    printf("   setup.exe, an NSIS installer, welcomes the player in German.\n");
+    Shot(nullptr, "installer-welcome");
+    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
+    if (!Wait_Page(setup, "&Installieren", 10000))
+        return Fail("setup.exe did not ask for the game folder");
+    // An edit control of another process answers WM_GETTEXT, not GetWindowText.
+    SendMessageA(Find_Control(setup, setup_folder), WM_GETTEXT, sizeof(text), (LPARAM)text);
+    printf("   It asks for the game folder and suggests %s; the tour accepts it.\n", text);
+    Shot(nullptr, "installer-folder");
+    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
+    if (!Wait_Page(setup, "&Weiter >", 30000))
+        return Fail("setup.exe did not finish copying");
+    printf("   It copies the game and shows what it did.\n");
+    Shot(nullptr, "installer-progress");
+    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
+    if (!Wait_Page(setup, "&Fertigstellen", 10000))
+        return Fail("setup.exe did not show its last page");
+    Shot(nullptr, "installer-finish");
+    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
     if (!Wait_Gone(setup, 30000))
         return Fail("setup.exe did not end");
     if (!Read_Record(text, sizeof(text)))
