@@ -12,6 +12,8 @@
 //     record=FOLDER   writes the installation record naming FOLDER
 //     sleep=MS        sleeps
 //     spawn=ROLE      starts another stand-in in ROLE and does not wait for it
+//     start=COMMAND   starts COMMAND (msiexec on a package, say) and does not
+//                     wait for it
 //     exit=CODE       ends with CODE (default 0)
 //     crash           dies of an access violation (0xC0000005), logging no end
 //     overrun=BYTES   writes BYTES bytes into an 8-byte buffer on its stack;
@@ -97,11 +99,8 @@ std::string Read_Record()
     return folder;
 }
 
-void Spawn(const std::string &role)
+void Start(std::string command)
 {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string command = "\"" + std::string(path) + "\" --role " + role;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
@@ -110,6 +109,13 @@ void Spawn(const std::string &role)
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
     }
+}
+
+void Spawn(const std::string &role)
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    Start("\"" + std::string(path) + "\" --role " + role);
 }
 
 // A write to address 0, as a faulty program would make it. No crash dialog:
@@ -155,6 +161,8 @@ UINT Act(const std::string &role, const std::string &actions)
             Sleep(strtoul(value.c_str(), nullptr, 10));
         else if (action.rfind("spawn=", 0) == 0)
             Spawn(value);
+        else if (action.rfind("start=", 0) == 0)
+            Start(value);
         else if (action.rfind("exit=", 0) == 0)
             exit_code = strtoul(value.c_str(), nullptr, 10);
         else if (action == "crash")

@@ -7,6 +7,8 @@
 ; where FOLDER holds the game's files.
 
 Target ${TARGET}
+; The CD's installer is named setup.exe: that is the name install.exe runs.
+!pragma warning disable 9000
 ; The same bytes for the same files, in every build.
 SetCompressor /SOLID lzma
 

@@ -1,0 +1,1 @@
+@Setsound.exe --role GAME
