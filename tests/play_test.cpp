@@ -98,6 +98,7 @@ TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
         }
     }
 }
+
 // What reaches the window while a flow waits: a command that another program
 // sends, which is answered at once, or a click queued for the launcher's
 // thread (mouse messages posted to the button stand in for it under Wine).
