@@ -129,7 +129,9 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         Prepare({game_folder, nullptr, {}});
-        PlaceInstaller(row.flow == id_install ? "sleep=1000;record=G:\\VEXMOOR" : "");
+        // Long enough that all of it reaches the launcher while it waits.
+        SetChildActions("GAME", "sleep=2000");
+        PlaceInstaller(row.flow == id_install ? "sleep=2000;record=G:\\VEXMOOR" : "");
         LauncherRun run("install_fast.exe");
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
