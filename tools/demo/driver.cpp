@@ -106,6 +106,14 @@ bool Wait_Page(HWND setup, const char *text, DWORD timeout_ms)
     return false;
 }
 
+// Presses the installer's button 1 and waits for the next page, whose
+// button 1 reads `text`.
+bool Next_Page(HWND setup, const char *text, DWORD timeout_ms)
+{
+    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
+    return Wait_Page(setup, text, timeout_ms);
+}
+
 bool Wait_Gone(HWND window, DWORD timeout_ms)
 {
     for (DWORD waited = 0; waited <= timeout_ms; waited += step_ms) {
@@ -200,20 +208,17 @@ int First_Run()
         return Fail("setup.exe showed no installer");
     printf("   setup.exe, an NSIS installer, welcomes the player in German.\n");
     Shot(nullptr, "installer-welcome");
-    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
-    if (!Wait_Page(setup, "&Installieren", 10000))
+    if (!Next_Page(setup, "&Installieren", 10000))
         return Fail("setup.exe did not ask for the game folder");
     // An edit control of another process answers WM_GETTEXT, not GetWindowText.
     SendMessageA(Find_Control(setup, setup_folder), WM_GETTEXT, sizeof(text), (LPARAM)text);
     printf("   It asks for the game folder and suggests %s; the tour accepts it.\n", text);
     Shot(nullptr, "installer-folder");
-    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
-    if (!Wait_Page(setup, "&Weiter >", 30000))
+    if (!Next_Page(setup, "&Weiter >", 30000))
         return Fail("setup.exe did not finish copying");
     printf("   It copies the game and shows what it did.\n");
     Shot(nullptr, "installer-progress");
-    PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
-    if (!Wait_Page(setup, "&Fertigstellen", 10000))
+    if (!Next_Page(setup, "&Fertigstellen", 10000))
         return Fail("setup.exe did not show its last page");
     Shot(nullptr, "installer-finish");
     PostMessageA(GetDlgItem(setup, setup_next), BM_CLICK, 0, 0);
