@@ -8,6 +8,15 @@ namespace
 {
 const char class_name[] = "Install";
 const char template_name[] = "Install";
+// The caption, from the template.
+const char window_title[] = "Vexmoor";
+
+// Asked of the running launcher by a second one: 1 when it shows its window
+// and runs no flow. A message of this private class, answered in its waits
+// too, so that a launcher in a flow says so at once.
+const UINT WM_LAUNCHER_IDLE = WM_APP;
+// How long the second launcher waits for that answer.
+const UINT idle_answer_ms = 2000;
 
 // The buttons' ids in the dialog template.
 const WPARAM id_start = 1;
@@ -92,6 +101,23 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
     hwnd = CreateDialogParamA(instance, template_name, nullptr, nullptr, 0);
 }
 
+void Raise_Running_Launcher()
+{
+    DWORD_PTR idle = 0;
+
+    HWND running = FindWindowA(class_name, window_title);
+    if (!running ||
+        !SendMessageTimeoutA(running, WM_LAUNCHER_IDLE, 0, 0, SMTO_ABORTIFHUNG, idle_answer_ms,
+                             &idle) ||
+        idle != 1)
+        return;
+    if (IsIconic(running))
+        ShowWindow(running, SW_RESTORE);
+    // Windows lets the process that the user started last take the
+    // foreground, not the running launcher: so this one sets it.
+    SetForegroundWindow(running);
+}
+
 void First_Run_Flow(HWND window)
 {
     Begin_Flow();
@@ -121,6 +147,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_LAUNCHER_IDLE:
+        return !flow_running && IsWindowVisible(window);
     case WM_CLOSE:
         if (flow_running) {
             close_asked = 1;

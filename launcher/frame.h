@@ -18,3 +18,8 @@ void First_Run_Flow(HWND window);
 // wParam, or 0 when an error ended the loop.
 int Message_Loop();
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Started while another launcher runs: brings that launcher's window to the
+// front when it shows it and runs no flow; during a flow its window would
+// cover the installer or the game.
+void Raise_Running_Launcher();

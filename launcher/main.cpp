@@ -5,8 +5,31 @@
 #include "launcher/launcher.h"
 #include "record/record.h"
 
+namespace
+{
+// This product's own name, without a backslash: the mutex lives in the
+// user's own session, so that two users of one PC (fast user switching, a
+// terminal server) each keep their own launcher.
+const char launcher_mutex[] = "Halvaro Vexmoor install.exe";
+
+// 1 when another launcher of this product runs in this session. The mutex
+// stays open until the process ends, which closes it.
+int Another_Launcher_Runs()
+{
+    return CreateMutexA(nullptr, FALSE, launcher_mutex) && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+} // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show)
 {
+    // A launcher started again from the disc (AutoRun when the disc goes in
+    // again, a second double click) while one runs must not start the
+    // installer twice or delete the record under a running game: it starts
+    // nothing and only brings the first one's window forward.
+    if (Another_Launcher_Runs()) {
+        Raise_Running_Launcher();
+        return 0;
+    }
     Create_Launcher_Window(instance, previous);
     Find_Start_Directory();
     if (ReadRegistry(szCompanyName, szProductName, szVersionName)) {

@@ -140,18 +140,30 @@ TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)
     struct {
         int show;
         bool iconic, zoomed;
+        bool again = false; // then started again: brings the window back, in front
     } cases[] = {
         {SW_SHOWNORMAL, false, false},
         {SW_SHOWMINNOACTIVE, true, false},
         {SW_SHOWMAXIMIZED, false, true},
+        {SW_SHOWMINNOACTIVE, false, false, true},
+        {SW_SHOWNOACTIVATE, false, false, true},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.show);
         LauncherRun run("install.exe", "E:\\SETUP", c.show);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
+        if (c.again) {
+            ExpectSecondStartEndsAtOnce();
+            EXPECT_EQ(window, GetForegroundWindow());
+        }
         EXPECT_EQ(c.iconic, (bool)IsIconic(window));
         EXPECT_EQ(c.zoomed, (bool)IsZoomed(window));
+        if (c.again) {
+            // Still the one launcher, and it still takes a command.
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            EXPECT_EQ(0u, run.ExitCode());
+        }
     }
 }
 

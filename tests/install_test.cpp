@@ -54,6 +54,9 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         // While the launcher pauses between its looks for the record.
         {"a program the installer left sends to every window, then writes the record", nullptr,
          "spawn=LATE", "sleep=1500;broadcast;record=G:\\VEXMOOR", game_folder},
+        // Started again from the CD, the launcher must not run setup.exe twice.
+        {"the installer starts a second launcher", nullptr,
+         "start=E:\\install.exe;sleep=1000;record=G:\\VEXMOOR", "", game_folder},
         // Installers as publishers build them (tests/installers).
         {"a silent NSIS installer", "nsis_setup.exe", "", "", "G:\\VEXNSIS"},
         // The record comes during the poll, with a trailing backslash.

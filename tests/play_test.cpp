@@ -114,6 +114,7 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
         UINT sent;  // sent to the window, or 0: a double click posted
         Texts warnings;
         Texts roles;
+        bool again = false; // install.exe started again instead
     } rows[] = {
         {"Installieren sent during the game", id_start, id_install, WM_COMMAND, {}, {"GAME"}},
         {"Starten sent during the game", id_start, id_start, WM_COMMAND, {}, {"GAME"}},
@@ -125,14 +126,16 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
          WM_CLOSE,
          {"Installation complete  "},
          {"SETUP", "SETSOUND"}},
+        // Started minimised: a window brought forward would be restored.
+        {"a second launcher during the game", id_start, 0, 0, {}, {"GAME"}, true},
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         Prepare({game_folder, nullptr, {}});
         // Long enough that all of it reaches the launcher while it waits.
-        SetChildActions("GAME", "sleep=2000");
+        SetChildActions("GAME", row.again ? "sleep=5000" : "sleep=2000");
         PlaceInstaller(row.flow == id_install ? "sleep=2000;record=G:\\VEXMOOR" : "");
-        LauncherRun run("install_fast.exe");
+        LauncherRun run("install_fast.exe", "E:\\", row.again ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
         MessageWatch watch(run.Pid());
@@ -141,7 +144,10 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
 
         HWND button = GetDlgItem(window, row.button);
         DWORD_PTR answer;
-        if (row.sent) {
+        if (row.again) {
+            ExpectSecondStartEndsAtOnce();
+            EXPECT_TRUE(IsIconic(window)) << "brought forward during the game";
+        } else if (row.sent) {
             EXPECT_TRUE(
                 SendMessageTimeoutA(window, row.sent, row.button, 0, SMTO_NORMAL, 500, &answer))
                 << "not answered during the flow";

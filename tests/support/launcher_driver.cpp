@@ -104,8 +104,10 @@ std::vector<Control> ReadControls(HWND window)
 
 LauncherRun::LauncherRun(const char *program, const char *folder, int show)
 {
-    std::string built = ProgramFolder() + program;
-    EXPECT_TRUE(CopyFileA(built.c_str(), cd_launcher, FALSE)) << built;
+    if (program) {
+        std::string built = ProgramFolder() + program;
+        EXPECT_TRUE(CopyFileA(built.c_str(), cd_launcher, FALSE)) << built;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -163,6 +165,13 @@ long long LauncherRun::ExitedMs() const
         !GetProcessTimes(info_.hProcess, &created, &exited, &kernel, &user))
         return -1;
     return FileTimeMs(exited);
+}
+
+void ExpectSecondStartEndsAtOnce()
+{
+    LauncherRun again(nullptr);
+    EXPECT_EQ(0u, again.ExitCode(5000)) << "the second launcher";
+    EXPECT_FALSE(again.WindowSeen()) << "the second launcher showed a window";
 }
 
 std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, int timeout_ms)

@@ -26,7 +26,8 @@ class LauncherRun
 {
   public:
     // Copies bin\<program> to E:\install.exe and starts it there with
-    // `folder` current and `show` as its show command.
+    // `folder` current and `show` as its show command. A null `program`
+    // starts the E:\install.exe in place, as a second start from the CD.
     explicit LauncherRun(const char *program = "install.exe", const char *folder = "E:\\",
                          int show = SW_SHOWNORMAL);
     // Ends the launcher if it still runs.
@@ -65,6 +66,10 @@ class LauncherRun
     PROCESS_INFORMATION info_ = {};
     bool window_seen_ = false;
 };
+
+// Starts E:\install.exe a second time while a launcher runs, and checks that
+// it ends with 0 within 5 s without showing a window of its own.
+void ExpectSecondStartEndsAtOnce();
 
 // The controls of `window`, in their order (the template's).
 std::vector<Control> ReadControls(HWND window);
