@@ -8,6 +8,28 @@
 int startdisk;
 char startpath[MAX_PATH];
 
+namespace
+{
+// Makes `drive` (A = 0) current and enters `path`; 0 on success. With no
+// disc in the drive (a multi-disc installer that ended on another disc, a
+// record naming an empty drive), Windows would answer with its critical-error
+// box ("There is no disk in the drive"), and the launcher's only thread would
+// sit in it, answering no other program, until the player clicked. The box
+// is held back for these changes only and the mode restored at once: there is
+// one thread, so nothing else runs meanwhile, and the children inherit the
+// mode the launcher was given, so that installers and the game still ask for
+// their discs as they do when Explorer starts them.
+int Change_Folder(int drive, const char *path)
+{
+    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    SetErrorMode(mode | SEM_FAILCRITICALERRORS);
+    setdisk(drive);
+    int result = chdir(path);
+    SetErrorMode(mode);
+    return result;
+}
+} // namespace
+
 void Find_Start_Directory(void)
 {
     startdisk = getdisk();
@@ -18,8 +40,7 @@ void Find_Start_Directory(void)
 
 void Start_Directory(void)
 {
-    setdisk(startdisk);
-    chdir(startpath);
+    Change_Folder(startdisk, startpath);
 }
 
 int Find_sep(const char *text)
@@ -50,8 +71,7 @@ int New_Directory(HWND window, const char *folder)
 
     // Anything before the drive letter is skipped.
     const char *path = folder + sep - 1;
-    setdisk(Get_Drive(path[0]) - 1);
-    if (chdir(path) != 0) {
+    if (Change_Folder(Get_Drive(path[0]) - 1, path) != 0) {
         OkMessage(window, "Folder Error %s", path);
         return FOLDER_CHANGE_FAILED;
     }
