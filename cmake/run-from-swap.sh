@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Marks a linked PE program IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP (0x0400 in the
-# file header's Characteristics), which GNU ld cannot set, and writes the
-# header's CheckSum anew:
+# file header's Characteristics) and IMAGE_FILE_NET_RUN_FROM_SWAP (0x0800),
+# which GNU ld cannot set, and writes the header's CheckSum anew:
 #   run-from-swap.sh PROGRAM
-# Windows then copies a program started from a CD into the swap file at
-# start, so that its pages never have to be read back from a drive that may
-# by then hold another disc. Setting the bit again changes nothing, and the
-# same program always gives the same bytes.
+# Windows NT 4.0 and later then copy a program started from a CD, or from a
+# CD image shared over a network, into the swap file at start, so that its
+# pages never have to be read back from a drive that may by then hold
+# another disc, or from a share that has gone. Setting the bits again
+# changes nothing, and the same program always gives the same bytes.
 set -euo pipefail
 file=$1
 
@@ -22,6 +23,7 @@ write_le() {
 }
 
 removable_run_from_swap=0x0400
+net_run_from_swap=0x0800
 pe=$(read_u32 60) # e_lfanew: where "PE\0\0" stands
 characteristics=$((pe + 4 + 18))
 # The optional header follows the 20-byte file header; its CheckSum is at
@@ -32,7 +34,7 @@ checksum=$((pe + 4 + 20 + 64))
     exit 1
 }
 
-write_le "$characteristics" $(($(read_u16 "$characteristics") | removable_run_from_swap)) 2
+write_le "$characteristics" $(($(read_u16 "$characteristics") | removable_run_from_swap | net_run_from_swap)) 2
 
 # The PE checksum: the file's 16-bit words, the CheckSum field left out,
 # added with the carries folded back in, plus the file's length. (od reads

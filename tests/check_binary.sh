@@ -2,8 +2,8 @@
 # Checks a built install.exe without running it:
 #   check_binary.sh OBJDUMP PROGRAM FORMAT
 # It must be a Windows GUI program of FORMAT (pei-i386 for the shipped
-# build), marked to run from the swap file when started from a CD, that
-# imports only DLLs named in win98_nt4_imports.txt, beside this
+# build), marked to run from the swap file when started from a CD or over a
+# network, that imports only DLLs named in win98_nt4_imports.txt, beside this
 # script. A pei-i386 program may import only the functions listed there,
 # which Windows 98 and NT 4.0 export. The benchmark reads its verdict too.
 set -euo pipefail
@@ -20,11 +20,14 @@ grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers" || {
     echo "$program is not a Windows GUI program"
     fail=1
 }
-# Started from a CD, it must run from the swap file (set after linking).
-grep -qx $'\tcopy to swap file if on removable media' <<<"$headers" || {
-    echo "$program is not marked to run from the swap file when on removable media"
-    fail=1
-}
+# Started from a CD or over a network, it must run from the swap file (set
+# after linking).
+for media in removable network; do
+    grep -qx $'\tcopy to swap file if on '$media' media' <<<"$headers" || {
+        echo "$program is not marked to run from the swap file when on $media media"
+        fail=1
+    }
+done
 # "DLL function" for each import, read from objdump's import tables.
 imports=$(awk '/^\tDLL Name: /{dll = tolower($3); next} /^$/{dll = ""}
     dll && /^\t[0-9a-f]+\t/ {print dll, $3}' <<<"$headers")
