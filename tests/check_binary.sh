@@ -3,8 +3,8 @@
 #   check_binary.sh OBJDUMP PROGRAM FORMAT
 # It must be a Windows GUI program of FORMAT (pei-i386 for the shipped
 # build), marked to run from the swap file when started from a CD or over a
-# network, that imports only DLLs named in win98_nt4_imports.txt, beside this
-# script. A pei-i386 program may import only the functions listed there,
+# network, with its application manifest, that imports only DLLs named in
+# win98_nt4_imports.txt, beside this script. A pei-i386 program may import only the functions listed there,
 # which Windows 98 and NT 4.0 export. The benchmark reads its verdict too.
 set -euo pipefail
 objdump=$1 program=$2 format=$3
@@ -28,6 +28,39 @@ for media in removable network; do
         fail=1
     }
 done
+# The application manifest: exactly one (type 24, id 1), well-formed, naming
+# Windows Vista, 7, 8, 8.1 and 10/11 as supported, and asking for no
+# execution level. Read from the resource directory that objdump prints.
+manifest_leaves=$(awk '/^[0-9a-f]+   Entry: /{ours = / ID: 0x000018,/} ours && /Leaf: /' <<<"$headers")
+manifest_id=$(awk '/^[0-9a-f]+   Entry: /{ours = / ID: 0x000018,/} ours && /^[0-9a-f]+     Entry: /' <<<"$headers")
+if [ "$(wc -l <<<"$manifest_leaves")" -ne 1 ] || [ -z "$manifest_leaves" ] ||
+    ! grep -q ' ID: 0x000001,' <<<"$manifest_id"; then
+    echo "$program has not exactly one application manifest, with id 1"
+    fail=1
+else
+    rsrc_rva=$(awk '/Resource Directory \[/{print $3}' <<<"$headers")
+    read -r addr size < <(sed -E 's/.*Addr: 0x([0-9a-f]+), Size: 0x([0-9a-f]+),.*/\1 \2/' <<<"$manifest_leaves")
+    rsrc=$(mktemp)
+    "${objdump%objdump}objcopy" -O binary --only-section=.rsrc "$program" "$rsrc"
+    manifest=$(dd if="$rsrc" bs=1 skip=$((0x$addr - 0x$rsrc_rva)) count=$((0x$size)) status=none)
+    rm -f "$rsrc"
+    xmllint --noout - <<<"$manifest" || {
+        echo "$program's manifest is not well-formed"
+        fail=1
+    }
+    for id in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+        4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+        8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+        grep -q "<supportedOS Id=\"{$id}\"/>" <<<"$manifest" || {
+            echo "$program's manifest does not name the supported Windows {$id}"
+            fail=1
+        }
+    done
+    ! grep -q requestedExecutionLevel <<<"$manifest" || {
+        echo "$program's manifest asks for an execution level"
+        fail=1
+    }
+fi
 # "DLL function" for each import, read from objdump's import tables.
 imports=$(awk '/^\tDLL Name: /{dll = tolower($3); next} /^$/{dll = ""}
     dll && /^\t[0-9a-f]+\t/ {print dll, $3}' <<<"$headers")
