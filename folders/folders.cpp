@@ -19,14 +19,31 @@ namespace
 // one thread, so nothing else runs meanwhile, and the children inherit the
 // mode the launcher was given, so that installers and the game still ask for
 // their discs as they do when Explorer starts them.
-int Change_Folder(int drive, const char *path)
+//
+// `wide`, when given, is the same folder by its Unicode name, tried first.
+// Where Windows lacks the Unicode call (95, 98 and ME), or the Unicode name
+// cannot be entered, the ANSI name is tried as before.
+int Change_Folder(int drive, const char *path, const WCHAR *wide = nullptr)
 {
     UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
     SetErrorMode(mode | SEM_FAILCRITICALERRORS);
     setdisk(drive);
-    int result = chdir(path);
+    int result = wide && SetCurrentDirectoryW(wide) ? 0 : chdir(path);
     SetErrorMode(mode);
     return result;
+}
+
+// The Unicode name from the drive letter `letter` on: its first colon must
+// follow that same letter, as in the ANSI name. Null otherwise.
+const WCHAR *Wide_From_Drive(const WCHAR *wide, char letter)
+{
+    if (!wide)
+        return nullptr;
+    for (int i = 0; wide[i] != L'\0'; i++) {
+        if (wide[i] == L':')
+            return i > 0 && wide[i - 1] == (WCHAR)letter ? wide + i - 1 : nullptr;
+    }
+    return nullptr;
 }
 } // namespace
 
@@ -61,7 +78,7 @@ int Get_Drive(char letter)
     return 0;
 }
 
-int New_Directory(HWND window, const char *folder)
+int New_Directory(HWND window, const char *folder, const WCHAR *wide)
 {
     int sep = Find_sep(folder);
     if (sep == NO_SEPARATOR)
@@ -71,7 +88,7 @@ int New_Directory(HWND window, const char *folder)
 
     // Anything before the drive letter is skipped.
     const char *path = folder + sep - 1;
-    if (Change_Folder(Get_Drive(path[0]) - 1, path) != 0) {
+    if (Change_Folder(Get_Drive(path[0]) - 1, path, Wide_From_Drive(wide, path[0])) != 0) {
         OkMessage(window, "Folder Error %s", path);
         return FOLDER_CHANGE_FAILED;
     }

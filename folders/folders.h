@@ -25,4 +25,8 @@ void Find_Start_Directory(void);
 void Start_Directory(void);
 int Find_sep(const char *text);
 int Get_Drive(char letter);
-int New_Directory(HWND window, const char *folder);
+// Enters the folder that `folder` names from its drive letter on; by the
+// same folder's Unicode name `wide` where one is given (the record's, which
+// may hold characters that `folder`, its ANSI reading, lacks). The warning
+// and the results go by `folder`.
+int New_Directory(HWND window, const char *folder, const WCHAR *wide = nullptr);

@@ -52,7 +52,7 @@ int Exec_SetSound(HWND window)
     command[lstrlenA(command) - 1] = (char)('A' + startdisk);
 
     Start_Directory();
-    if (New_Directory(window, szFolderRead) != FOLDER_ENTERED)
+    if (New_Directory(window, szFolderRead, szFolderReadW) != FOLDER_ENTERED)
         return 0;
     return Run_And_Wait(command);
 }

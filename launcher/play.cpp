@@ -14,7 +14,7 @@ const char continue_command[] = "REPLAY.BAT";
 // names the folder the record gave.
 int Enter_Game_Folder(HWND window)
 {
-    if (New_Directory(window, szFolderRead) != FOLDER_ENTERED) {
+    if (New_Directory(window, szFolderRead, szFolderReadW) != FOLDER_ENTERED) {
         OkMessage(window, "Cannot Find %s", szFolderRead);
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <iterator>
 
 char szFolderRead[MAX_PATH];
+WCHAR szFolderReadW[MAX_PATH];
 
 namespace
 {
@@ -26,13 +27,28 @@ int Build_Key_Path(char (&path)[256], const char *first, const char *second = nu
 }
 
 // The length of the text at the start of `data`: up to its first
-// terminator, or all `size` bytes when it has none.
-DWORD Text_Length(const char *data, DWORD size)
+// terminator, or all `size` characters when it has none.
+template <typename Char> DWORD Text_Length(const Char *data, DWORD size)
 {
     DWORD length = 0;
-    while (length < size && data[length] != '\0')
+    while (length < size && data[length] != 0)
         length++;
     return length;
+}
+
+// Reads the value "folder" of `key` as Unicode text into `wide`, terminated;
+// empty when Windows lacks the function (95, 98 and ME have only a stub),
+// when the value is not text (the ANSI reading takes other types byte for
+// byte, which this one would not), or when it does not fit.
+void Read_Wide(HKEY key, WCHAR (&wide)[MAX_PATH])
+{
+    DWORD type, size = sizeof(wide), length = 0;
+
+    if (RegQueryValueExW(key, L"folder", nullptr, &type, (BYTE *)wide, &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) && size <= sizeof(wide))
+        length = Text_Length(wide, size / sizeof(WCHAR));
+    // A text that leaves no room for the terminator is none.
+    wide[length < std::size(wide) ? length : 0] = L'\0';
 }
 
 // Registry keys nest at most this deep on Windows.
@@ -76,6 +92,7 @@ int ReadRegistry(const char *company, const char *product, const char *version)
 {
     char path[256];
     char value[MAX_PATH];
+    WCHAR wide[MAX_PATH];
     DWORD size = sizeof(value);
     HKEY key;
 
@@ -84,6 +101,7 @@ int ReadRegistry(const char *company, const char *product, const char *version)
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 0;
     LONG result = RegQueryValueExA(key, "folder", nullptr, nullptr, (BYTE *)value, &size);
+    Read_Wide(key, wide);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS || size > sizeof(value))
         return 0;
@@ -96,6 +114,7 @@ int ReadRegistry(const char *company, const char *product, const char *version)
         return 0;
     CopyMemory(szFolderRead, value, length);
     szFolderRead[length] = '\0';
+    CopyMemory(szFolderReadW, wide, sizeof(wide));
     return 1;
 }
 

@@ -8,9 +8,17 @@
 // The game folder as the last successful ReadRegistry left it; always a
 // terminated text, empty until the first successful read.
 extern char szFolderRead[MAX_PATH];
+// The same value as Unicode text, read by the same ReadRegistry, where
+// Windows has the Unicode registry functions (NT and later); empty where it
+// has not, and when the value is not text. The registry keeps text as
+// Unicode, and the ANSI reading turns a character that the ANSI code page
+// lacks into another one or "?": a game folder under a profile named in
+// another script is entered by this name.
+extern WCHAR szFolderReadW[MAX_PATH];
 
-// Reads the value "folder" into szFolderRead. 1 when the record is there and
-// its text fits, 0 otherwise (szFolderRead is then left as it was).
+// Reads the value "folder" into szFolderRead and szFolderReadW. 1 when the
+// record is there and its text fits, 0 otherwise (both are then left as
+// they were).
 int ReadRegistry(const char *company, const char *product, const char *version);
 
 // Deletes the product key with everything beneath it, then the company key

@@ -57,6 +57,9 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         // Started again from the CD, the launcher must not run setup.exe twice.
         {"the installer starts a second launcher", nullptr,
          "start=E:\\install.exe;sleep=1000;record=G:\\VEXMOOR", "", game_folder},
+        // Game folders named outside the ANSI code page, recorded as Unicode.
+        {"a folder in Polish", nullptr, u8"record=G:\\\u0141\u00F3d\u017A", "", polish_folder},
+        {"a folder in Chinese", nullptr, u8"record=G:\\\u6E38\u620F", "", chinese_folder},
         // Installers as publishers build them (tests/installers).
         {"a silent NSIS installer", "nsis_setup.exe", "", "", "G:\\VEXNSIS"},
         // The record comes during the poll, with a trailing backslash.
@@ -89,10 +92,10 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
             Run_And_Wait(uninstall);
 
         ChildRun sound = log.Only("SETSOUND");
-        EXPECT_EQ(row.folder, sound.folder);
+        EXPECT_EQ(row.folder, sound.unicode_folder);
         EXPECT_EQ("Setsound.exe /DE", sound.command_line);
         ChildRun game = log.Only("GAME");
-        EXPECT_EQ(row.folder, game.folder);
+        EXPECT_EQ(row.folder, game.unicode_folder);
         ASSERT_GE(sound.ended, 0);
         EXPECT_GE(game.started, sound.ended);
         ASSERT_GE(game.ended, 0);

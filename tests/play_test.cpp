@@ -36,6 +36,8 @@ TEST_F(PlayTest, StartPlaysInTheGameFolderThenEnds)
 {
     const Row rows[] = {
         {game_folder, nullptr, {}},
+        {polish_folder, nullptr, {}},
+        {chinese_folder, nullptr, {}},
         {missing_folder, nullptr, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
         {"VEXMOOR", nullptr, {"Cannot Find VEXMOOR"}},
         {"1:\\VEXMOOR", nullptr, {"Cannot Find 1:\\VEXMOOR"}},
@@ -55,7 +57,7 @@ TEST_F(PlayTest, StartPlaysInTheGameFolderThenEnds)
         ASSERT_EQ(plays ? Texts{"GAME"} : Texts{}, Roles(log.Runs()));
         if (plays) {
             ChildRun game = log.Only("GAME");
-            EXPECT_EQ(game_folder, game.folder);
+            EXPECT_EQ(row.folder, game.unicode_folder);
             // A batch file's game is waited for, and does not give "Game
             // Run Error 1" when it ends.
             ASSERT_GE(game.ended, 0);
@@ -68,6 +70,8 @@ TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
 {
     const Row rows[] = {
         {game_folder, nullptr, {}},
+        {polish_folder, nullptr, {}},
+        {chinese_folder, nullptr, {}},
         {missing_folder, nullptr, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
         {"", nullptr, {"Cannot Find (untitled)"}},
         // Nothing to say, nothing started: the user may choose again.
@@ -85,7 +89,7 @@ TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
             EXPECT_EQ(0u, run.ExitCode());
             ASSERT_TRUE(log.WaitForEnd("REPLAY", 10000));
             ChildRun replay = log.Only("REPLAY");
-            EXPECT_EQ(game_folder, replay.folder);
+            EXPECT_EQ(row.folder, replay.unicode_folder);
             EXPECT_LT(run.ExitedMs(), replay.ended) << "the launcher waited for the replay";
         } else {
             // The window stays, and still takes a command. Nothing is

@@ -5,11 +5,15 @@
 // Its role is NAME, or else its own file name without the extension, in
 // capitals. It appends to the file named by STANDIN_LOG (tab-separated):
 //     start ROLE PID TIME_MS CURRENT_FOLDER COMMAND_LINE STARTF_FLAGS SHOW RECORD
+//           UNICODE_FOLDER
 //     end   ROLE PID TIME_MS EXIT_CODE
 //     broadcast ROLE PID MS
 // where RECORD is the installation record's folder as found at the start, or
-// "<none>". It carries out the actions in STANDIN_<ROLE>, separated by ';':
-//     record=FOLDER   writes the installation record naming FOLDER
+// "<none>", and UNICODE_FOLDER the current folder by its Unicode name, in
+// UTF-8. It carries out the actions in STANDIN_<ROLE> (UTF-8), separated by
+// ';':
+//     record=FOLDER   writes the installation record naming FOLDER, as
+//                     Unicode text
 //     sleep=MS        sleeps
 //     spawn=ROLE      starts another stand-in in ROLE and does not wait for it
 //     start=COMMAND   starts COMMAND (msiexec on a package, say) and does not
@@ -40,11 +44,33 @@ long long Now_Ms()
     return (((long long)now.dwHighDateTime << 32) | now.dwLowDateTime) / 10000;
 }
 
+std::string Utf8(const wchar_t *text)
+{
+    char utf8[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring Wide(const std::string &utf8)
+{
+    wchar_t wide[4096] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 4096);
+    return wide;
+}
+
+// In UTF-8.
 std::string Environment(const std::string &name)
 {
-    char value[4096] = "";
-    DWORD length = GetEnvironmentVariableA(name.c_str(), value, sizeof(value));
-    return length < sizeof(value) ? value : "";
+    wchar_t value[4096] = L"";
+    DWORD length = GetEnvironmentVariableW(Wide(name).c_str(), value, 4096);
+    return length < 4096 ? Utf8(value) : "";
+}
+
+std::string Unicode_Folder()
+{
+    wchar_t folder[MAX_PATH * 2] = L"";
+    GetCurrentDirectoryW(MAX_PATH * 2, folder);
+    return Utf8(folder);
 }
 
 std::string Role()
@@ -84,8 +110,9 @@ void Write_Record(const std::string &folder)
     if (RegCreateKeyExA(HKEY_CURRENT_USER, record_key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, "folder", 0, REG_SZ, (const BYTE *)folder.c_str(),
-                   (DWORD)folder.size() + 1);
+    std::wstring text = Wide(folder);
+    RegSetValueExW(key, L"folder", 0, REG_SZ, (const BYTE *)text.c_str(),
+                   (DWORD)(text.size() + 1) * sizeof(wchar_t));
     RegCloseKey(key);
 }
 
@@ -187,7 +214,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     GetStartupInfoA(&info);
     Log("start\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" + folder + "\t" +
         GetCommandLineA() + "\t" + std::to_string(info.dwFlags) + "\t" +
-        std::to_string(info.wShowWindow) + "\t" + Read_Record());
+        std::to_string(info.wShowWindow) + "\t" + Read_Record() + "\t" + Unicode_Folder());
     UINT exit_code = Act(role, Environment("STANDIN_" + role));
     Log("end\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" +
         std::to_string(exit_code));

@@ -1,5 +1,6 @@
 #include "support/child_log.h"
 #include "support/poll.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ std::vector<ChildRun> ChildLog::Runs() const
         std::stringstream split(line);
         for (std::string field; std::getline(split, field, '\t');)
             fields.push_back(field);
-        if (fields.size() == 9 && fields[0] == "start") {
+        if (fields.size() == 10 && fields[0] == "start") {
             ChildRun run;
             run.role = fields[1];
             run.pid = std::stoul(fields[2]);
@@ -57,6 +58,7 @@ std::vector<ChildRun> ChildLog::Runs() const
             run.startup_flags = std::stoul(fields[6]);
             run.show = std::stoi(fields[7]);
             run.record = fields[8];
+            run.unicode_folder = fields[9];
             runs.push_back(run);
         } else if (fields.size() == 5 && fields[0] == "end") {
             for (ChildRun &run : runs) {
@@ -98,7 +100,7 @@ bool ChildLog::WaitForEnd(const std::string &role, int timeout_ms) const
 
 void SetChildActions(const std::string &role, const std::string &actions)
 {
-    SetEnvironmentVariableA(("STANDIN_" + role).c_str(), actions.c_str());
+    SetEnvironmentVariableW(Wide("STANDIN_" + role).c_str(), Wide(actions).c_str());
 }
 
 void PlaceStandIn(const std::string &path)

@@ -10,9 +10,10 @@
 struct ChildRun {
     std::string role;
     DWORD pid = 0;
-    long long started = -1; // ms, system time
-    long long ended = -1;   // -1 while it runs
-    std::string folder;     // its current folder
+    long long started = -1;     // ms, system time
+    long long ended = -1;       // -1 while it runs
+    std::string folder;         // its current folder
+    std::string unicode_folder; // the same by its Unicode name, in UTF-8
     std::string command_line;
     DWORD startup_flags = 0;
     int show = -1;
@@ -42,7 +43,7 @@ class ChildLog
     std::string path_;
 };
 
-// Sets what the stand-in does in `role`:
+// Sets what the stand-in does in `role`, in UTF-8:
 // "record=FOLDER;sleep=MS;spawn=ROLE;exit=CODE".
 void SetChildActions(const std::string &role, const std::string &actions);
 // Copies the stand-in to `path` (for instance E:\setup.exe).

@@ -3,12 +3,15 @@
 
 const char game_folder[] = "G:\\VEXMOOR";
 const char missing_folder[] = "G:\\MISSING";
+const char polish_folder[] = u8"G:\\\u0141\u00F3d\u017A";
+const char chinese_folder[] = u8"G:\\\u6E38\u620F";
 
 namespace
 {
 const char *const child_roles[] = {"SETUP", "LATE", "SETSOUND", "GAME", "REPLAY"};
 const char *const cd_files[] = {"E:\\setup.exe", "E:\\Setsound.exe", "E:\\vexmoor.bat",
                                 "E:\\REPLAY.BAT"};
+const char *const game_files[] = {"Setsound.exe", "vexmoor.bat", "REPLAY.BAT"};
 
 std::string In_Game_Folder(const char *name)
 {
@@ -30,6 +33,15 @@ void FlowTest::SetUp()
     PlaceStandIn(In_Game_Folder("Setsound.exe"));
     PlaceBatchFile(In_Game_Folder("vexmoor.bat"), "GAME");
     PlaceBatchFile(In_Game_Folder("REPLAY.BAT"), "REPLAY");
+    // Made by their Unicode names, as an installer makes them.
+    for (const char *folder : {polish_folder, chinese_folder}) {
+        std::wstring wide = Wide(folder);
+        CreateDirectoryW(wide.c_str(), nullptr);
+        for (const char *file : game_files)
+            ASSERT_TRUE(CopyFileW(Wide(In_Game_Folder(file)).c_str(),
+                                  (wide + L"\\" + Wide(file)).c_str(), FALSE))
+                << folder << " " << file;
+    }
 }
 
 void FlowTest::TearDown()

@@ -19,9 +19,14 @@ const int id_start = 1, id_cancel = 2, id_continue = 101, id_install = 102;
 
 extern const char game_folder[];    // "G:\VEXMOOR"
 extern const char missing_folder[]; // "G:\MISSING", never created
+// Game folders named outside the ANSI code page, in UTF-8.
+extern const char polish_folder[];  // "G:\Łódź"
+extern const char chinese_folder[]; // "G:\游戏"
 
 // Each test (or each row, calling SetUp again) starts with no record, an empty CD but for the
-// launcher, a full game folder, a fresh child log and no child actions; it ends with no record.
+// launcher, full game folders (game_folder and the two above), a fresh child log and no child
+// actions; it ends with no record.
+
 class FlowTest : public ::testing::Test
 {
   protected:

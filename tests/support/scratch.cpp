@@ -31,7 +31,20 @@ void WriteKey(const char *path, const char *name, DWORD type, const void *data, 
 
 void WriteText(const char *path, const char *name, const std::string &text)
 {
-    WriteKey(path, name, REG_SZ, text.c_str(), text.size() + 1);
+    std::wstring value = Wide(text);
+    WriteKey(path);
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(HKEY_CURRENT_USER, Wide(path).c_str(), Wide(name).c_str(), REG_SZ,
+                              value.c_str(), (DWORD)(value.size() + 1) * sizeof(WCHAR)))
+        << path << " " << name;
+}
+
+std::wstring Wide(const std::string &utf8)
+{
+    WCHAR wide[4096] = L"";
+    EXPECT_TRUE(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.c_str(), -1, wide, 4096))
+        << "not UTF-8: " << utf8;
+    return wide;
 }
 
 bool KeyExists(const char *path)

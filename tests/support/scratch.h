@@ -16,8 +16,11 @@ void DeleteTree(const char *path);
 // Creates HKEY_CURRENT_USER\<path>, with the value `name` when one is given.
 void WriteKey(const char *path, const char *name = nullptr, DWORD type = REG_SZ,
               const void *data = nullptr, DWORD size = 0);
-// Writes a text value with its terminator.
+// Writes a text value, given in UTF-8, as Unicode with its terminator, as
+// current installers write it.
 void WriteText(const char *path, const char *name, const std::string &text);
+// UTF-8 as Unicode text.
+std::wstring Wide(const std::string &utf8);
 bool KeyExists(const char *path);
 // The text of a value, or "<missing>".
 std::string ReadText(const char *path, const char *name);
