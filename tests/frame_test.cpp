@@ -145,8 +145,8 @@ TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)
         {SW_SHOWNORMAL, false, false},
         {SW_SHOWMINNOACTIVE, true, false},
         {SW_SHOWMAXIMIZED, false, true},
-        {SW_SHOWMINNOACTIVE, false, false, true},
-        {SW_SHOWNOACTIVATE, false, false, true},
+        {SW_SHOWMINNOACTIVE, false, false, true}, // restored, then in front
+        {SW_SHOWNOACTIVATE, false, false, true},  // brought in front
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.show);
