@@ -1,5 +1,6 @@
 #include "launcher/frame.h"
 #include "launcher/install.h"
+#include "launcher/launcher.h"
 #include "launcher/play.h"
 
 HWND hwnd;
@@ -8,8 +9,6 @@ namespace
 {
 const char class_name[] = "Install";
 const char template_name[] = "Install";
-// The caption, from the template.
-const char window_title[] = "Vexmoor";
 
 // Asked of the running launcher by a second one: 1 when it shows its window
 // and runs no flow. A message of this private class, answered in its waits
@@ -105,7 +104,8 @@ void Raise_Running_Launcher()
 {
     DWORD_PTR idle = 0;
 
-    HWND running = FindWindowA(class_name, window_title);
+    // The template's caption is the product name.
+    HWND running = FindWindowA(class_name, szProductName);
     if (!running ||
         !SendMessageTimeoutA(running, WM_LAUNCHER_IDLE, 0, 0, SMTO_ABORTIFHUNG, idle_answer_ms,
                              &idle) ||

@@ -31,10 +31,10 @@ done
 # The application manifest: exactly one (type 24, id 1), well-formed, naming
 # Windows Vista, 7, 8, 8.1 and 10/11 as supported, and asking for no
 # execution level. Read from the resource directory that objdump prints.
-manifest_leaves=$(awk '/^[0-9a-f]+   Entry: /{ours = / ID: 0x000018,/} ours && /Leaf: /' <<<"$headers")
-manifest_id=$(awk '/^[0-9a-f]+   Entry: /{ours = / ID: 0x000018,/} ours && /^[0-9a-f]+     Entry: /' <<<"$headers")
+manifests=$(awk '/^[0-9a-f]+   Entry: /{ours = / ID: 0x000018,/} ours' <<<"$headers")
+manifest_leaves=$(grep 'Leaf: ' <<<"$manifests" || true)
 if [ "$(wc -l <<<"$manifest_leaves")" -ne 1 ] || [ -z "$manifest_leaves" ] ||
-    ! grep -q ' ID: 0x000001,' <<<"$manifest_id"; then
+    ! grep -qE '^[0-9a-f]+     Entry: ID: 0x000001,' <<<"$manifests"; then
     echo "$program has not exactly one application manifest, with id 1"
     fail=1
 else
