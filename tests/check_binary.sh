@@ -2,10 +2,12 @@
 # Checks a built install.exe without running it:
 #   check_binary.sh OBJDUMP PROGRAM FORMAT
 # It must be a Windows GUI program of FORMAT (pei-i386 for the shipped
-# build), marked to run from the swap file when started from a CD or over a
-# network, with its application manifest, that imports only DLLs named in
-# win98_nt4_imports.txt, beside this script. A pei-i386 program may import only the functions listed there,
-# which Windows 98 and NT 4.0 export. The benchmark reads its verdict too.
+# build, which must also ask for Windows 4.0 and be at most 32 KiB), marked
+# to run from the swap file when started from a CD or over a network, with
+# its application manifest, that imports only DLLs named in
+# win98_nt4_imports.txt, beside this script. A pei-i386 program may import
+# only the functions listed there, which Windows 98 and NT 4.0 export. The
+# benchmark reads its verdict too.
 set -euo pipefail
 objdump=$1 program=$2 format=$3
 allowed=$(sed 's/#.*//' "$(dirname "$0")/win98_nt4_imports.txt" | awk 'NF {print tolower($1), $2}')
@@ -20,6 +22,20 @@ grep -qE '^Subsystem[[:space:]]+00000002' <<<"$headers" || {
     echo "$program is not a Windows GUI program"
     fail=1
 }
+# The shipped 32-bit build asks for Windows 4.0 (95 and NT 4.0), and fits
+# in 32 KiB. 64-bit Windows asks for 5.2 of a 64-bit program.
+if [ "$format" = pei-i386 ]; then
+    version=$(awk '/^MajorSubsystemVersion/ {major = $2} /^MinorSubsystemVersion/ {minor = $2}
+        END {print major "." minor}' <<<"$headers")
+    [ "$version" = 4.0 ] || {
+        echo "$program asks for Windows $version, not 4.0"
+        fail=1
+    }
+    [ "$(stat -c %s "$program")" -le 32768 ] || {
+        echo "$program is larger than 32 KiB"
+        fail=1
+    }
+fi
 # Started from a CD or over a network, it must run from the swap file (set
 # after linking).
 for media in removable network; do
