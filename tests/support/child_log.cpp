@@ -78,7 +78,7 @@ std::vector<ChildRun> ChildLog::Runs() const
     return runs;
 }
 
-ChildRun ChildLog::Only(const std::string &role) const
+ChildRun ChildLog::Only(const std::string &role, const Caller &) const
 {
     std::vector<ChildRun> found;
     for (const ChildRun &run : Runs())
@@ -103,12 +103,12 @@ void SetChildActions(const std::string &role, const std::string &actions)
     SetEnvironmentVariableW(Wide("STANDIN_" + role).c_str(), Wide(actions).c_str());
 }
 
-void PlaceStandIn(const std::string &path)
+void PlaceStandIn(const std::string &path, const Caller &)
 {
     ASSERT_TRUE(CopyFileA((ProgramFolder() + "standin.exe").c_str(), path.c_str(), FALSE)) << path;
 }
 
-void PlaceBatchFile(const std::string &path, const std::string &role)
+void PlaceBatchFile(const std::string &path, const std::string &role, const Caller &)
 {
     std::ofstream file(path, std::ios::binary);
     file << "@\"" << ProgramFolder() << "standin.exe\" --role " << role << "\r\n";

@@ -2,6 +2,8 @@
 // the tests put it.
 #pragma once
 
+#include "support/caller.h"
+
 #include <windows.h>
 
 #include <string>
@@ -35,7 +37,7 @@ class ChildLog
     // The runs so far, in the order they started.
     std::vector<ChildRun> Runs() const;
     // The run of `role`; fails the test when there is not exactly one.
-    ChildRun Only(const std::string &role) const;
+    ChildRun Only(const std::string &role, const Caller & = {}) const;
     // Waits (in 50 ms steps, up to `timeout_ms`) until `role` has ended.
     bool WaitForEnd(const std::string &role, int timeout_ms) const;
 
@@ -47,9 +49,9 @@ class ChildLog
 // "record=FOLDER;sleep=MS;spawn=ROLE;exit=CODE".
 void SetChildActions(const std::string &role, const std::string &actions);
 // Copies the stand-in to `path` (for instance E:\setup.exe).
-void PlaceStandIn(const std::string &path);
+void PlaceStandIn(const std::string &path, const Caller & = {});
 // Writes a batch file that runs the stand-in in `role`.
-void PlaceBatchFile(const std::string &path, const std::string &role);
+void PlaceBatchFile(const std::string &path, const std::string &role, const Caller & = {});
 // Milliseconds of system time, as the stand-in records them.
 long long NowMs();
 // A time in FILETIME form, in the same milliseconds.

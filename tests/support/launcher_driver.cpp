@@ -57,7 +57,7 @@ RECT Map_Dialog_Rect(RECT rect)
 }
 } // namespace
 
-RECT DialogPixels(int x, int y, int width, int height)
+RECT DialogPixels(int x, int y, int width, int height, const Caller &)
 {
     // The dialog manager converts the position and the size each on its
     // own, so their rounding adds up.
@@ -65,7 +65,7 @@ RECT DialogPixels(int x, int y, int width, int height)
     return RECT{place.left, place.top, place.left + place.right, place.top + place.bottom};
 }
 
-DialogFont MeasureDialogFont(const char *text)
+DialogFont MeasureDialogFont(const char *text, const Caller &)
 {
     DialogFont font{"", {}, -1};
     HWND dialog = Create_Font_Dialog();
@@ -102,7 +102,7 @@ std::vector<Control> ReadControls(HWND window)
     return controls;
 }
 
-LauncherRun::LauncherRun(const char *program, const char *folder, int show)
+LauncherRun::LauncherRun(const char *program, const char *folder, int show, const Caller &)
 {
     if (program) {
         std::string built = ProgramFolder() + program;
@@ -167,14 +167,15 @@ long long LauncherRun::ExitedMs() const
     return FileTimeMs(exited);
 }
 
-void ExpectSecondStartEndsAtOnce()
+void ExpectSecondStartEndsAtOnce(const Caller &)
 {
     LauncherRun again(nullptr);
     EXPECT_EQ(0u, again.ExitCode(5000)) << "the second launcher";
     EXPECT_FALSE(again.WindowSeen()) << "the second launcher showed a window";
 }
 
-std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, int timeout_ms)
+std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, int timeout_ms,
+                                        const Caller &)
 {
     MessageWatch watch(info_.dwProcessId);
     PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
@@ -191,7 +192,7 @@ std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, in
     return watch.Stop();
 }
 
-void LauncherRun::Settle(HWND window, int timeout_ms)
+void LauncherRun::Settle(HWND window, int timeout_ms, const Caller &)
 {
     auto ended = [&] { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; };
     // The thread takes posted messages in order. WM_SETREDRAW clears and
@@ -211,9 +212,9 @@ HWND LauncherRun::Focus() const
     return gui.hwndFocus;
 }
 
-void LauncherRun::PressKey(HWND window, UINT key)
+void LauncherRun::PressKey(HWND window, UINT key, HWND to)
 {
-    HWND target = Focus() ? Focus() : window;
+    HWND target = to ? to : Focus() ? Focus() : window;
     UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
     PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
     PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000);

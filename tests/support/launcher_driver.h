@@ -3,6 +3,7 @@
 // worked through posted messages.
 #pragma once
 
+#include "support/caller.h"
 #include "support/message_watch.h"
 
 #include <windows.h>
@@ -29,7 +30,7 @@ class LauncherRun
     // `folder` current and `show` as its show command. A null `program`
     // starts the E:\install.exe in place, as a second start from the CD.
     explicit LauncherRun(const char *program = "install.exe", const char *folder = "E:\\",
-                         int show = SW_SHOWNORMAL);
+                         int show = SW_SHOWNORMAL, const Caller & = {});
     // Ends the launcher if it still runs.
     ~LauncherRun();
     DWORD Pid() const
@@ -51,13 +52,15 @@ class LauncherRun
     }
     // Returns once the launcher has handled every message posted to it so
     // far, or has ended.
-    void Settle(HWND window, int timeout_ms = 5000);
+    void Settle(HWND window, int timeout_ms = 5000, const Caller & = {});
     // Clicks the button `id` and waits until the launcher has ended, or has
     // shown `warnings` warnings (each answered with OK) and is back in its
     // message loop. Returns what the warnings said.
-    std::vector<SeenBox> Press(HWND window, int id, size_t warnings, int timeout_ms = 20000);
-    // Posts the keystroke of `key` to the control that has the focus.
-    void PressKey(HWND window, UINT key);
+    std::vector<SeenBox> Press(HWND window, int id, size_t warnings, int timeout_ms = 20000,
+                               const Caller & = {});
+    // Posts the keystroke of `key` to the control `to`, or to the one that
+    // has the focus.
+    void PressKey(HWND window, UINT key, HWND to = nullptr);
 
   private:
     HWND Find_Window(bool visible);
@@ -69,12 +72,12 @@ class LauncherRun
 
 // Starts E:\install.exe a second time while a launcher runs, and checks that
 // it ends with 0 within 5 s without showing a window of its own.
-void ExpectSecondStartEndsAtOnce();
+void ExpectSecondStartEndsAtOnce(const Caller & = {});
 
 // The controls of `window`, in their order (the template's).
 std::vector<Control> ReadControls(HWND window);
 // A rectangle in dialog units, in pixels for the launcher's dialog font.
-RECT DialogPixels(int x, int y, int width, int height);
+RECT DialogPixels(int x, int y, int width, int height, const Caller & = {});
 
 // The launcher's dialog font, 8 point "MS Sans Serif", as this prefix
 // resolves it.
@@ -83,4 +86,4 @@ struct DialogFont {
     SIZE base;        // pixels for 4 horizontal and 8 vertical dialog units
     int text_width;   // the measured text's width in pixels; -1 unmeasured
 };
-DialogFont MeasureDialogFont(const char *text);
+DialogFont MeasureDialogFont(const char *text, const Caller & = {});

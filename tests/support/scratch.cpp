@@ -9,14 +9,15 @@
 const char company_key[] = "Software\\Halvaro";
 const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 
-void DeleteTree(const char *path)
+void DeleteTree(const char *path, const Caller &)
 {
     LONG result = RegDeleteTreeA(HKEY_CURRENT_USER, path);
     ASSERT_TRUE(result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) << path;
     ASSERT_FALSE(KeyExists(path)) << path;
 }
 
-void WriteKey(const char *path, const char *name, DWORD type, const void *data, DWORD size)
+void WriteKey(const char *path, const char *name, DWORD type, const void *data, DWORD size,
+              const Caller &)
 {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS,
@@ -29,7 +30,7 @@ void WriteKey(const char *path, const char *name, DWORD type, const void *data, 
     RegCloseKey(key);
 }
 
-void WriteText(const char *path, const char *name, const std::string &text)
+void WriteText(const char *path, const char *name, const std::string &text, const Caller &)
 {
     std::wstring value = Wide(text);
     WriteKey(path);
@@ -39,7 +40,7 @@ void WriteText(const char *path, const char *name, const std::string &text)
         << path << " " << name;
 }
 
-std::wstring Wide(const std::string &utf8)
+std::wstring Wide(const std::string &utf8, const Caller &)
 {
     WCHAR wide[4096] = L"";
     EXPECT_TRUE(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.c_str(), -1, wide, 4096))
@@ -66,7 +67,7 @@ std::string ReadText(const char *path, const char *name)
     return text;
 }
 
-void MakeFolders(const std::string &path)
+void MakeFolders(const std::string &path, const Caller &)
 {
     for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);

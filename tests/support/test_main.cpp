@@ -1,0 +1,24 @@
+// The test programs' main. An ASSERT that fails in a helper would leave only
+// the helper, and the test would go on as if nothing had failed: here every
+// fatal failure ends the whole test. GoogleTest takes the exception as a
+// failure already reported.
+#include <gtest/gtest.h>
+
+namespace
+{
+class Stop_The_Test : public testing::EmptyTestEventListener
+{
+    void OnTestPartResult(const testing::TestPartResult &result) override
+    {
+        if (result.fatally_failed())
+            throw testing::AssertionException(result);
+    }
+};
+} // namespace
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new Stop_The_Test);
+    return RUN_ALL_TESTS();
+}
