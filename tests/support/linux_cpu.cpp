@@ -8,32 +8,60 @@
 
 namespace
 {
-bool Read_Text(const char *path, char *text, DWORD size)
+// Reads up to `size` - 1 bytes of a file; returns how many, terminated.
+DWORD Read_File(const char *path, char *text, DWORD size)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     DWORD got = 0;
     if (file == INVALID_HANDLE_VALUE)
-        return false;
-    BOOL read = ReadFile(file, text, size - 1, &got, nullptr);
+        return 0;
+    if (!ReadFile(file, text, size - 1, &got, nullptr))
+        got = 0;
     CloseHandle(file);
-    text[read ? got : 0] = '\0';
-    return read && got > 0;
+    text[got] = '\0';
+    return got;
+}
+
+bool Read_Text(const char *path, char *text, DWORD size)
+{
+    return Read_File(path, text, size) > 0;
+}
+
+// The "WINEPREFIX=..." entry of Linux process `pid` (entries ending in NUL)
+// into `entry`, or "" when it has none. "self" is the calling process: Wine
+// opens files in the process that asks.
+void Prefix_Of(const char *pid, char *entry, DWORD size)
+{
+    static char vars[32768];
+    char path[MAX_PATH];
+    snprintf(path, sizeof(path), "Z:\\proc\\%s\\environ", pid);
+    DWORD got = Read_File(path, vars, sizeof(vars));
+    entry[0] = '\0';
+    for (DWORD at = 0; at < got; at += strlen(vars + at) + 1)
+        if (strncmp(vars + at, "WINEPREFIX=", 11) == 0)
+            snprintf(entry, size, "%s", vars + at);
 }
 } // namespace
 
 int LinuxPid(const char *name)
 {
     WIN32_FIND_DATAA entry;
-    char path[MAX_PATH], text[512];
+    char path[MAX_PATH], text[512], own[MAX_PATH * 2], theirs[MAX_PATH * 2];
     int pid = -1;
+    Prefix_Of("self", own, sizeof(own));
+    if (!own[0])
+        return -1;
     HANDLE processes = FindFirstFileA("Z:\\proc\\*", &entry);
     if (processes == INVALID_HANDLE_VALUE)
         return -1;
     do {
         snprintf(path, sizeof(path), "Z:\\proc\\%s\\cmdline", entry.cFileName);
-        if (entry.cFileName[0] >= '1' && entry.cFileName[0] <= '9' &&
-            Read_Text(path, text, sizeof(text)) && strstr(text, name))
+        if (entry.cFileName[0] < '1' || entry.cFileName[0] > '9' ||
+            !Read_Text(path, text, sizeof(text)) || !strstr(text, name))
+            continue;
+        Prefix_Of(entry.cFileName, theirs, sizeof(theirs));
+        if (strcmp(own, theirs) == 0)
             pid = atoi(entry.cFileName);
     } while (pid < 0 && FindNextFileA(processes, &entry));
     FindClose(processes);

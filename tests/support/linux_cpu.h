@@ -4,8 +4,10 @@
 #pragma once
 
 // The Linux process id of the first process whose command line contains
-// `name`, or -1 when there is none. Each call searches all of /proc through
-// Wine's server: find a process once, before measuring.
+// `name` and that runs in this process's Wine prefix, or -1 when there is
+// none: another Wine session on the machine (another checkout, the demo)
+// may run a program of the same name. Each call searches all of /proc
+// through Wine's server: find a process once, before measuring.
 int LinuxPid(const char *name);
 
 // The processor time in ms, to the nanosecond, that the threads of Linux
