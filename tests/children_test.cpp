@@ -2,6 +2,7 @@
 // as the child. Children start in G:\CHILDREN, the current folder.
 #include "children/children.h"
 #include "support/child_log.h"
+#include "support/poll.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -116,14 +117,21 @@ TEST_F(ChildrenTest, OnlyTheLatestChildIsWaitedFor)
     EXPECT_TRUE(log.WaitForEnd("FIRST", 10000));
 }
 
+// The wait after a start that failed waits for nothing, not for the child
+// that an earlier start left running.
 TEST_F(ChildrenTest, ProgramThatCannotStartGivesZero)
 {
+    SetChildActions("CHILD", "sleep=1500");
+    ASSERT_NE(0, Do_Process("child.exe"));
+    ASSERT_TRUE(Poll(5000, [&] { return !log.Runs().empty(); }));
     for (const char *command : {"nosuch.exe", "nosuch.bat", "", child_folder}) {
         SCOPED_TRACE(command);
         EXPECT_EQ(0, Do_Process(command));
         EXPECT_EQ(0, Wait_Finish());
+        EXPECT_EQ(-1, log.Only("CHILD").ended) << "the earlier child was waited for";
     }
-    EXPECT_TRUE(log.Runs().empty());
+    EXPECT_TRUE(log.WaitForEnd("CHILD", 10000));
+    EXPECT_EQ(1u, log.Runs().size());
 }
 
 // A start's handles are closed once the next start replaces it, or once the

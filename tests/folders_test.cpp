@@ -48,7 +48,12 @@ TEST_F(FoldersTest, StartFolderIsRecordedAndReturnedTo)
     struct {
         const char *start;
         int disk;
-    } cases[] = {{"E:\\", 4}, {"E:\\SETUP", 4}, {"G:\\Spiele mit Leerzeichen", 6}};
+        const char *away; // another folder on the same drive
+    } cases[] = {
+        {"E:\\", 4, "E:\\SETUP"},
+        {"E:\\SETUP", 4, "E:\\"},
+        {"G:\\Spiele mit Leerzeichen", 6, "G:\\GAMES"},
+    };
     for (auto &c : cases) {
         SCOPED_TRACE(c.start);
         ASSERT_TRUE(SetCurrentDirectoryA(c.start));
@@ -57,7 +62,7 @@ TEST_F(FoldersTest, StartFolderIsRecordedAndReturnedTo)
         EXPECT_STREQ(c.start, startpath);
 
         // Move away on the start drive and to another drive, then come back.
-        ASSERT_TRUE(SetCurrentDirectoryA(c.disk == 4 ? "E:\\SETUP" : "G:\\GAMES"));
+        ASSERT_TRUE(SetCurrentDirectoryA(c.away));
         ASSERT_TRUE(SetCurrentDirectoryA("C:\\windows"));
         Start_Directory();
         EXPECT_STREQ(c.start, CurrentFolder().c_str());

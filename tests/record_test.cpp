@@ -34,7 +34,7 @@ class RecordTest : public ::testing::Test
         return DeleteRegistry(szCompanyName, szProductName, szVersionName);
     }
     // Leaves szFolderRead holding `last_good` from a real read.
-    void ReadLastGood()
+    void ReadLastGood(const Caller & = {})
     {
         WriteText(record_key, "folder", last_good);
         ASSERT_EQ(1, Read());
@@ -80,16 +80,20 @@ TEST_F(RecordTest, MissingRecordReadsAsNotInstalled)
         const char *name;
         void (*arrange)();
     } cases[] = {
+        // clang-format off
         {"no company key", [] { DeleteTree(company_key); }},
+        // The company's and the product's keys stay.
         {"no version key", [] { DeleteTree(record_key); }},
-        {"key without folder value", [] { WriteText(record_key, "Folder2", "G:\\X"); }},
-        {"record of another version only",
-         [] { WriteText("Software\\Halvaro\\Vexmoor\\Version 1.1", "folder", "G:\\X"); }},
+        {"key without folder value", [] { DeleteTree(record_key); WriteText(record_key, "Folder2", "G:\\X"); }},
+        {"record of another version only", [] {
+             DeleteTree(record_key);
+             WriteText("Software\\Halvaro\\Vexmoor\\Version 1.1", "folder", "G:\\X");
+         }},
+        // clang-format on
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.name);
         ReadLastGood();
-        DeleteTree(company_key);
         c.arrange();
         EXPECT_EQ(0, Read());
         EXPECT_STREQ(last_good, szFolderRead);
