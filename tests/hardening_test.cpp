@@ -1,9 +1,9 @@
 // Bad input and faults, end to end: odd installation records, odd start
-// folders, outside programs that are missing, fail or crash, and what a
-// reinstall may touch. Each row states what the user sees (the exact
-// warnings, or none) and which programs ran; every row also checks that the
-// launcher ended with 0, left no process behind and lost nothing: the
-// registry outside its own record and the game folder's files are as before.
+// folders, and outside programs that are missing, fail, crash or run long.
+// Each row states what the user sees (the exact warnings, or none) and which
+// programs ran; every row also checks that the launcher ended with 0, left
+// no process behind and lost nothing: the registry outside its own record,
+// with another product's and another company's keys in it, is as before.
 #include "support/game_cd.h"
 #include "support/launcher_driver.h"
 #include "support/linux_cpu.h"
@@ -12,13 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 namespace
 {
 // The first run gives up after 290 polls of 10 ms in this build.
 const char fast_launcher[] = "install_fast.exe";
-const char other_company[] = "Software\\Elsewhere\\Game";
-const char other_product[] = "Software\\Halvaro\\Other\\Version 2.0";
-const char *const game_files[] = {"Setsound.exe", "vexmoor.bat", "REPLAY.BAT"};
 const Texts all_children = {"SETUP", "SETSOUND", "GAME"};
 const Texts incomplete = {"Installation Incomplete  "};
 
@@ -32,50 +31,47 @@ Texts Folder_Warnings(const std::string &folder)
 class HardeningTest : public FlowTest
 {
   protected:
-    // Each row starts like a fresh test, with keys of another company and of
-    // another product of the same company in place.
-    void Prepare()
+    // Runs `road` and returns the warnings it showed. Start and Continue
+    // must find the launcher window; the first run must never show it. After
+    // a Continue that started no replay the window must stay (`stays`): the
+    // user cancels, and no warning may come, not even one that came late.
+    // Every other road must end the launcher by itself.
+    Texts Drive(Road road, size_t warnings, const char *folder = "E:\\", bool stays = false,
+                const Caller & = {})
     {
-        SetUp();
-        WriteText(other_company, "path", "C:\\ELSEWHERE");
-        WriteText(other_product, "folder", "G:\\OTHER");
-    }
-
-    // Runs `road` with install_fast.exe and returns the warnings it showed.
-    // Start and Continue must find the launcher window; the first run must
-    // never show it.
-    Texts Drive(Road road, size_t warnings, const char *folder = "E:\\")
-    {
-        LauncherRun run(fast_launcher, folder);
-        seen_after.clear();
+        // Measured with the real pauses: install_fast.exe polls for the
+        // record a hundred times as often.
+        LauncherRun run(measure_cpu ? "install.exe" : fast_launcher, folder);
+        HWND window = road == first_run ? nullptr : run.VisibleWindow();
+        EXPECT_TRUE(road == first_run || window) << "no launcher window";
         Texts seen;
-        if (road == first_run) {
+        if (measure_cpu) {
+            Measure_Cpu(window);
+        } else if (road == first_run) {
             MessageWatch watch(run.Pid());
-            exit_code = run.ExitCode(20000);
+            run.ExitCode(20000);
             seen = WarningTexts(watch.Stop());
-            EXPECT_FALSE(run.WindowSeen());
-        } else {
-            HWND window = run.VisibleWindow();
-            EXPECT_TRUE(window);
-            if (!window)
-                return {"<no window>"};
-            if (measure_cpu)
-                return Play_Measuring_Cpu(run, window);
+        } else if (window) {
             seen =
                 WarningTexts(run.Press(window, road == start ? id_start : id_continue, warnings));
-            // After a failed Continue the window stays: the user cancels,
-            // and no warning may come, not even one that came late.
-            if (IsWindow(window))
-                seen_after = WarningTexts(run.Press(window, id_cancel, 0));
-            exit_code = run.ExitCode();
+            if (stays) {
+                EXPECT_TRUE(IsWindowVisible(window)) << "the window did not stay";
+                EXPECT_EQ(Texts{}, WarningTexts(run.Press(window, id_cancel, 0)));
+            }
         }
+        exit_code = run.ExitCode(20000);
+        if (road == first_run) {
+            EXPECT_FALSE(run.WindowSeen());
+        }
+        ExpectNothingLeft(road == continue_ ? 10000 : 0);
         return seen;
     }
 
-    // Clicks "Starten" and measures the processor time of the launcher and
-    // of Wine's server, which works for it on each call it makes, over 2 s
-    // while the game runs.
-    Texts Play_Measuring_Cpu(LauncherRun &run, HWND window)
+    // Measures the processor time of the launcher and of Wine's server,
+    // which works for it on each call it makes, over 2 s while the launcher
+    // only waits: for the game that "Starten" in `window` started, or, on
+    // the first run, between its looks for the record after the installer.
+    void Measure_Cpu(HWND window)
     {
         // Found once, before the first reading: the search through /proc
         // is work for Wine's server too.
@@ -86,45 +82,21 @@ class HardeningTest : public FlowTest
         };
         // No warning watch meanwhile: its window polls would count as the
         // server's work. A warning would keep the launcher from ending.
-        PostMessageA(GetDlgItem(window, id_start), BM_CLICK, 0, 0);
+        if (window)
+            PostMessageA(GetDlgItem(window, id_start), BM_CLICK, 0, 0);
+        else
+            EXPECT_TRUE(log.WaitForEnd("SETUP", 10000));
         Sleep(500);
         double before = cpu();
         Sleep(2000);
         double after = cpu();
         // Not read is no measurement, which fails the row.
-        cpu_while_playing = before < 0 || after < 0 ? -1 : after - before;
-        exit_code = run.ExitCode(20000);
-        return exit_code == still_running ? Texts{"<still running>"} : Texts{};
-    }
-
-    // No process of the launcher's is left once it has ended; Continue's
-    // replay is not waited for, so it is given time to end on its own.
-    void Expect_Nothing_Left(Road road)
-    {
-        const char *const programs[] = {"install.exe", "setup.exe", "Setsound.exe", "cmd.exe",
-                                        "standin.exe"};
-        if (road == continue_)
-            Poll(10000,
-                 [&] { return CountProcesses("standin.exe") + CountProcesses("cmd.exe") == 0; });
-        for (const char *program : programs)
-            EXPECT_EQ(0, CountProcesses(program)) << program << " is still running";
-    }
-
-    void Expect_Game_Files(const char *removed)
-    {
-        for (const char *file : game_files) {
-            if (removed && lstrcmpA(file, removed) == 0)
-                continue;
-            std::string path = std::string(game_folder) + "\\" + file;
-            EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str())) << file;
-        }
+        cpu_while_waiting = before < 0 || after < 0 ? -1 : after - before;
     }
 
     DWORD exit_code = still_running;
-    // The warnings seen while the window was cancelled after the row.
-    Texts seen_after;
     bool measure_cpu = false;
-    double cpu_while_playing = -1;
+    double cpu_while_waiting = -1;
 };
 
 TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
@@ -132,6 +104,7 @@ TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
     const std::string long_259 = "G:\\" + std::string(256, 'x');
     const std::string umlauts = "G:\\Gr\xF6\xDF"
                                 "e";
+    auto text = [](const char *chars, size_t size) { return std::string(chars, size); };
     struct {
         const char *how;
         bool key;             // the record's key exists
@@ -140,9 +113,10 @@ TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
         Texts warnings;       // on the first run when not installed, else on Start
         std::string plays_in; // the game's folder, or "" when it does not start
     } rows[] = {
+        // clang-format off
         {"no key", false, REG_NONE, "", incomplete, ""},
         {"a key without \"folder\"", true, REG_NONE, "", incomplete, ""},
-        {"an empty text", true, REG_SZ, std::string(1, '\0'), {"Cannot Find (untitled)"}, ""},
+        {"an empty text", true, REG_SZ, text("", 1), {"Cannot Find (untitled)"}, ""},
         {"an empty value", true, REG_SZ, "", {"Cannot Find (untitled)"}, ""},
         {"259 characters", true, REG_SZ, long_259 + '\0', Folder_Warnings(long_259), ""},
         {"259 characters, no terminator", true, REG_SZ, long_259, Folder_Warnings(long_259), ""},
@@ -150,41 +124,26 @@ TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
         {"260 characters, no terminator", true, REG_SZ, long_259 + "y", incomplete, ""},
         {"5000 characters", true, REG_SZ, "G:\\" + std::string(4997, 'x') + '\0', incomplete, ""},
         {"no terminator", true, REG_SZ, "G:\\VEXMOOR", {}, game_folder},
-        {"REG_BINARY", true, REG_BINARY, std::string("G:\\VEXMOOR\0", 11), {}, game_folder},
-        {"REG_DWORD", true, REG_DWORD, std::string("\x01\0\0\0", 4), {"Cannot Find \x01"}, ""},
-        {"REG_EXPAND_SZ", true, REG_EXPAND_SZ, std::string("G:\\VEXMOOR\0", 11), {}, game_folder},
+        {"REG_BINARY", true, REG_BINARY, text("G:\\VEXMOOR\0", 11), {}, game_folder},
+        {"REG_DWORD", true, REG_DWORD, text("\x01\0\0\0", 4), {"Cannot Find \x01"}, ""},
+        {"REG_EXPAND_SZ", true, REG_EXPAND_SZ, text("G:\\VEXMOOR\0", 11), {}, game_folder},
         // Not expanded: the record is plain text.
-        {"REG_EXPAND_SZ with a variable",
-         true,
-         REG_EXPAND_SZ,
-         std::string("%SystemDrive%\\VEXMOOR\0", 22),
-         {"Cannot Find %SystemDrive%\\VEXMOOR"},
-         ""},
-        {"REG_MULTI_SZ",
-         true,
-         REG_MULTI_SZ,
-         std::string("G:\\VEXMOOR\0G:\\OTHER\0\0", 21),
-         {},
-         game_folder},
+        {"REG_EXPAND_SZ with a variable", true, REG_EXPAND_SZ, text("%SystemDrive%\\VEXMOOR\0", 22),
+         {"Cannot Find %SystemDrive%\\VEXMOOR"}, ""},
+        {"REG_MULTI_SZ", true, REG_MULTI_SZ, text("G:\\VEXMOOR\0G:\\OTHER\0\0", 21), {}, game_folder},
         {"characters above 127", true, REG_SZ, umlauts + '\0', {}, umlauts},
-        {"spaces", true, REG_SZ, std::string("G:\\VEX MOOR\0", 12), {}, "G:\\VEX MOOR"},
-        {"a trailing backslash", true, REG_SZ, std::string("G:\\VEXMOOR\\\0", 12), {}, game_folder},
-        {"a UNC path",
-         true,
-         REG_SZ,
-         std::string("\\\\server\\share\0", 15),
-         {"Cannot Find \\\\server\\share"},
-         ""},
-        {"a file, not a folder", true, REG_SZ, std::string("G:\\VEXMOOR\\vexmoor.bat\0", 23),
+        {"spaces", true, REG_SZ, text("G:\\VEX MOOR\0", 12), {}, "G:\\VEX MOOR"},
+        {"a trailing backslash", true, REG_SZ, text("G:\\VEXMOOR\\\0", 12), {}, game_folder},
+        {"a UNC path", true, REG_SZ, text("\\\\server\\share\0", 15), {"Cannot Find \\\\server\\share"}, ""},
+        {"a file, not a folder", true, REG_SZ, text("G:\\VEXMOOR\\vexmoor.bat\0", 23),
          Folder_Warnings("G:\\VEXMOOR\\vexmoor.bat"), ""},
-        {"a drive that does not exist", true, REG_SZ, std::string("Q:\\VEXMOOR\0", 11),
-         Folder_Warnings("Q:\\VEXMOOR"), ""},
-        {"format directives", true, REG_SZ, std::string("G:\\%s%n%x%%\0", 12),
-         Folder_Warnings("G:\\%s%n%x%%"), ""},
+        {"a drive that does not exist", true, REG_SZ, text("Q:\\VEXMOOR\0", 11), Folder_Warnings("Q:\\VEXMOOR"), ""},
+        {"format directives", true, REG_SZ, text("G:\\%s%n%x%%\0", 12), Folder_Warnings("G:\\%s%n%x%%"), ""},
+        // clang-format on
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
-        Prepare();
+        SetUp();
         for (const char *folder : {"G:\\VEX MOOR", umlauts.c_str()}) {
             MakeFolders(folder);
             PlaceBatchFile(std::string(folder) + "\\vexmoor.bat", "GAME");
@@ -193,11 +152,9 @@ TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
             WriteKey(record_key, row.type == REG_NONE ? nullptr : "folder", row.type,
                      row.data.data(), (DWORD)row.data.size());
         bool installed = row.key && row.type != REG_NONE && row.warnings != incomplete;
-        Road road = installed ? start : first_run;
         std::string before = DumpKeys("Software");
 
-        EXPECT_EQ(row.warnings, Drive(road, row.warnings.size()));
-        EXPECT_EQ(Texts{}, seen_after);
+        EXPECT_EQ(row.warnings, Drive(installed ? start : first_run, row.warnings.size()));
         EXPECT_EQ(0u, exit_code);
         EXPECT_EQ(row.plays_in.empty() ? Texts{} : Texts{"GAME"}, Roles(log.Runs()));
         if (!row.plays_in.empty()) {
@@ -205,8 +162,6 @@ TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
         }
         // Neither Start nor a first run without an installer writes anything.
         EXPECT_EQ(before, DumpKeys("Software"));
-        Expect_Game_Files(nullptr);
-        Expect_Nothing_Left(road);
     }
 }
 
@@ -223,20 +178,19 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
         std::string folder;
         const char *sound_line;
     } rows[] = {
+        // clang-format off
         {"the root of the CD", "E:\\", "Setsound.exe /DE"},
         {"a folder with spaces", "E:\\VEXMOOR CD\\DISC 1", "Setsound.exe /DE"},
-        {"characters above 127",
-         "E:\\Spiele\\Gr\xF6\xDF"
-         "e",
-         "Setsound.exe /DE"},
+        {"characters above 127", "E:\\Spiele\\Gr\xF6\xDF" "e", "Setsound.exe /DE"},
         {"a folder path of 240 characters and more", deep, "Setsound.exe /DE"},
         {"a copy of the CD on another drive", "G:\\CD COPY", "Setsound.exe /DG"},
+        // clang-format on
     };
     ASSERT_GE(deep.size(), 240u);
     ASSERT_LT(deep.size() + sizeof("\\setup.exe"), (size_t)MAX_PATH);
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
-        Prepare();
+        SetUp();
         MakeFolders(row.folder);
         std::string installer = row.folder + (row.folder.back() == '\\' ? "" : "\\") + "setup.exe";
         PlaceStandIn(installer);
@@ -252,8 +206,6 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
         EXPECT_EQ(game_folder, log.Only("SETSOUND").folder);
         EXPECT_EQ(game_folder, log.Only("GAME").folder);
         EXPECT_EQ(before, DumpKeys("Software", company_key));
-        Expect_Game_Files(nullptr);
-        Expect_Nothing_Left(first_run);
         DeleteFileA(installer.c_str());
     }
 }
@@ -261,110 +213,54 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
 TEST_F(HardeningTest, OutsideProgramsThatAreMissingFailOrCrash)
 {
     const char *record = "record=G:\\VEXMOOR";
+    const Texts none = {};
     struct {
         const char *how;
         Road road;
         const char *setup;   // the installer's actions; nullptr: none on the CD
         const char *removed; // a game file taken away
         const char *role;    // the program that misbehaves
-        const char *actions;
+        const char *actions; // what it does; "sleep=..." first: the launcher's time is measured
         Texts warnings;
         Texts roles;
     } rows[] = {
-        {"installer missing", first_run, nullptr, nullptr, "", "", incomplete, {}},
-        {"installer ends 0 with no record",
-         first_run,
-         "exit=0",
-         nullptr,
-         "",
-         "",
-         incomplete,
-         {"SETUP"}},
-        {"installer ends 1",
-         first_run,
-         "record=G:\\VEXMOOR;exit=1",
-         nullptr,
-         "",
-         "",
-         {},
-         all_children},
-        {"installer ends 259",
-         first_run,
-         "record=G:\\VEXMOOR;exit=259",
-         nullptr,
-         "",
-         "",
-         {},
-         all_children},
-        {"installer crashes after the record",
-         first_run,
-         "record=G:\\VEXMOOR;crash",
-         nullptr,
-         "SETUP",
-         "",
-         {},
-         all_children},
-        {"installer crashes before the record",
-         first_run,
-         "crash",
-         nullptr,
-         "SETUP",
-         "",
-         incomplete,
-         {"SETUP"}},
+        // clang-format off
+        {"installer missing", first_run, nullptr, nullptr, "", "", incomplete, none},
+        {"installer ends 0 with no record", first_run, "exit=0", nullptr, "", "", incomplete, {"SETUP"}},
+        {"installer ends 1", first_run, "record=G:\\VEXMOOR;exit=1", nullptr, "", "", none, all_children},
+        {"installer ends 259", first_run, "record=G:\\VEXMOOR;exit=259", nullptr, "", "", none, all_children},
+        {"installer crashes after the record", first_run, "record=G:\\VEXMOOR;crash", nullptr, "SETUP", "", none, all_children},
+        {"installer crashes before the record", first_run, "crash", nullptr, "SETUP", "", incomplete, {"SETUP"}},
         // Each sends to every window while the launcher waits for it.
-        {"installer broadcasts",
-         first_run,
-         "",
-         nullptr,
-         "SETUP",
-         "broadcast;record=G:\\VEXMOOR",
-         {},
-         all_children},
-        {"sound setup broadcasts",
-         first_run,
-         record,
-         nullptr,
-         "SETSOUND",
-         "broadcast",
-         {},
-         all_children},
-        {"game broadcasts", start, nullptr, nullptr, "GAME", "broadcast", {}, {"GAME"}},
+        {"installer broadcasts", first_run, "", nullptr, "SETUP", "broadcast;record=G:\\VEXMOOR", none, all_children},
+        {"sound setup broadcasts", first_run, record, nullptr, "SETSOUND", "broadcast", none, all_children},
+        {"game broadcasts", start, nullptr, nullptr, "GAME", "broadcast", none, {"GAME"}},
+        // A program that the installer left behind writes the record while
+        // the launcher pauses between its looks for it.
+        {"the record comes 3 s after the installer ended", first_run, "spawn=LATE", nullptr, "LATE",
+         "sleep=3000;record=G:\\VEXMOOR", none, {"SETUP", "LATE", "SETSOUND", "GAME"}},
         {"sound setup missing", first_run, record, "Setsound.exe", "", "", incomplete, {"SETUP"}},
-        {"sound setup ends 0", first_run, record, nullptr, "SETSOUND", "exit=0", {}, all_children},
-        {"sound setup ends 1", first_run, record, nullptr, "SETSOUND", "exit=1", {}, all_children},
-        {"sound setup ends 259",
-         first_run,
-         record,
-         nullptr,
-         "SETSOUND",
-         "exit=259",
-         {},
-         all_children},
-        {"sound setup crashes", first_run, record, nullptr, "SETSOUND", "crash", {}, all_children},
-        {"game missing after installing",
-         first_run,
-         record,
-         "vexmoor.bat",
-         "",
-         "",
-         {"Game Run Error 1"},
-         {"SETUP", "SETSOUND"}},
-        {"game missing", start, nullptr, "vexmoor.bat", "", "", {"Game Run Error 1"}, {}},
-        {"game ends 0", start, nullptr, nullptr, "GAME", "exit=0", {}, {"GAME"}},
-        {"game ends 1", start, nullptr, nullptr, "GAME", "exit=1", {}, {"GAME"}},
-        {"game ends 259", start, nullptr, nullptr, "GAME", "exit=259", {}, {"GAME"}},
-        {"game crashes", start, nullptr, nullptr, "GAME", "crash", {}, {"GAME"}},
-        {"game runs 3 s", start, nullptr, nullptr, "GAME", "sleep=3000", {}, {"GAME"}},
-        {"replay missing", continue_, nullptr, "REPLAY.BAT", "", "", {}, {}},
-        {"replay ends 0", continue_, nullptr, nullptr, "REPLAY", "exit=0", {}, {"REPLAY"}},
-        {"replay ends 1", continue_, nullptr, nullptr, "REPLAY", "exit=1", {}, {"REPLAY"}},
-        {"replay ends 259", continue_, nullptr, nullptr, "REPLAY", "exit=259", {}, {"REPLAY"}},
-        {"replay crashes", continue_, nullptr, nullptr, "REPLAY", "crash", {}, {"REPLAY"}},
+        {"sound setup ends 0", first_run, record, nullptr, "SETSOUND", "exit=0", none, all_children},
+        {"sound setup ends 1", first_run, record, nullptr, "SETSOUND", "exit=1", none, all_children},
+        {"sound setup ends 259", first_run, record, nullptr, "SETSOUND", "exit=259", none, all_children},
+        {"sound setup crashes", first_run, record, nullptr, "SETSOUND", "crash", none, all_children},
+        {"game missing after installing", first_run, record, "vexmoor.bat", "", "", {"Game Run Error 1"}, {"SETUP", "SETSOUND"}},
+        {"game missing", start, nullptr, "vexmoor.bat", "", "", {"Game Run Error 1"}, none},
+        {"game ends 0", start, nullptr, nullptr, "GAME", "exit=0", none, {"GAME"}},
+        {"game ends 1", start, nullptr, nullptr, "GAME", "exit=1", none, {"GAME"}},
+        {"game ends 259", start, nullptr, nullptr, "GAME", "exit=259", none, {"GAME"}},
+        {"game crashes", start, nullptr, nullptr, "GAME", "crash", none, {"GAME"}},
+        {"game runs 3 s", start, nullptr, nullptr, "GAME", "sleep=3000", none, {"GAME"}},
+        {"replay missing", continue_, nullptr, "REPLAY.BAT", "", "", none, none},
+        {"replay ends 0", continue_, nullptr, nullptr, "REPLAY", "exit=0", none, {"REPLAY"}},
+        {"replay ends 1", continue_, nullptr, nullptr, "REPLAY", "exit=1", none, {"REPLAY"}},
+        {"replay ends 259", continue_, nullptr, nullptr, "REPLAY", "exit=259", none, {"REPLAY"}},
+        {"replay crashes", continue_, nullptr, nullptr, "REPLAY", "crash", none, {"REPLAY"}},
+        // clang-format on
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
-        Prepare();
+        SetUp();
         if (row.setup)
             PlaceInstaller(row.setup);
         if (row.removed)
@@ -377,10 +273,10 @@ TEST_F(HardeningTest, OutsideProgramsThatAreMissingFailOrCrash)
         bool writes = row.road == first_run;
         std::string before = DumpKeys("Software", writes ? company_key : nullptr);
 
-        EXPECT_EQ(row.warnings, Drive(row.road, row.warnings.size()));
-        EXPECT_EQ(Texts{}, seen_after);
+        // Without a replay, "Fortsetzen" leaves the window for another choice.
+        bool stays = row.road == continue_ && row.roles.empty();
+        EXPECT_EQ(row.warnings, Drive(row.road, row.warnings.size(), "E:\\", stays));
         EXPECT_EQ(0u, exit_code);
-        Expect_Nothing_Left(row.road);
         EXPECT_EQ(row.roles, Roles(log.Runs()));
         bool crashed = lstrcmpA(row.actions, "crash") == 0 ||
                        (row.setup && std::string(row.setup).find("crash") != std::string::npos);
@@ -388,55 +284,20 @@ TEST_F(HardeningTest, OutsideProgramsThatAreMissingFailOrCrash)
             EXPECT_LT(log.Only(row.role).ended, 0) << "the program did not crash";
         }
         if (std::string(row.actions).find("broadcast") != std::string::npos) {
-            EXPECT_GE(log.Only(row.role).broadcast_ms, 0) << "the broadcast was not answered";
+            // Answered while the launcher waited, not once the row gave up
+            // on the launcher (20 s) and ended it.
+            long long broadcast_ms = log.Only(row.role).broadcast_ms;
+            EXPECT_GE(broadcast_ms, 0) << "the broadcast was not answered";
+            EXPECT_LT(broadcast_ms, 2000);
         }
         if (measure_cpu) {
-            // The launcher blocks while the game runs, where a polling wait
-            // would take the whole 2 s.
-            EXPECT_GE(cpu_while_playing, 0);
-            EXPECT_LE(cpu_while_playing, 50);
+            // The launcher blocks while it waits, where a polling wait would
+            // take the whole 2 s.
+            std::cout << row.how << ": " << cpu_while_waiting << " ms of processor time in 2 s\n";
+            EXPECT_GE(cpu_while_waiting, 0) << "not measured";
+            EXPECT_LE(cpu_while_waiting, 50);
         }
         EXPECT_EQ(before, DumpKeys("Software", writes ? company_key : nullptr));
-        Expect_Game_Files(row.removed);
-    }
-}
-
-TEST_F(HardeningTest, ReinstallTouchesOnlyThisProduct)
-{
-    const char old_version[] = "Software\\Halvaro\\Vexmoor\\Version 0.9";
-    const char product_key[] = "Software\\Halvaro\\Vexmoor";
-    struct {
-        const char *how;
-        const char *setup;
-        Texts warnings;
-        std::string product_after; // the product's keys after the reinstall
-    } rows[] = {
-        {"the installer writes the record",
-         "record=G:\\VEXMOOR",
-         {"Installation complete  "},
-         "[Software\\Halvaro\\Vexmoor]\n[Software\\Halvaro\\Vexmoor\\Version 1.0]\nfolder 1 "
-         "G:\\VEXMOOR" +
-             std::string(1, '\0') + "\n"},
-        {"the installer writes nothing", "", {"Installation incomplete  "}, ""},
-    };
-    for (auto &row : rows) {
-        SCOPED_TRACE(row.how);
-        Prepare();
-        WriteText(record_key, "folder", game_folder);
-        WriteText(old_version, "folder", "G:\\OLD");
-        PlaceInstaller(row.setup);
-        std::string before = DumpKeys("Software", product_key);
-
-        LauncherRun run(fast_launcher);
-        HWND window = run.VisibleWindow();
-        ASSERT_TRUE(window);
-        EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_install, row.warnings.size())));
-        EXPECT_EQ(Texts{}, WarningTexts(run.Press(window, id_cancel, 0)));
-        EXPECT_EQ(0u, run.ExitCode());
-        EXPECT_EQ(before, DumpKeys("Software", product_key));
-        EXPECT_EQ(row.product_after, DumpKeys(product_key));
-        Expect_Game_Files(nullptr);
-        Expect_Nothing_Left(first_run);
     }
 }
 } // namespace

@@ -22,7 +22,7 @@ const long long real_record_pauses_ms = product_poll_pause_ms + product_found_pa
 using InstallTest = FlowTest;
 
 // Runs `command` and waits for it to end.
-void Run_And_Wait(const char *command)
+void Run_And_Wait(const char *command, const Caller & = {})
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -49,8 +49,6 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
     } rows[] = {
         {"the installer writes the record", nullptr, "sleep=300;record=G:\\VEXMOOR", "",
          game_folder},
-        {"the record comes 2.5 s after the installer ended", nullptr, "spawn=LATE",
-         "sleep=2500;record=G:\\VEXMOOR", game_folder},
         // While the launcher pauses between its looks for the record.
         {"a program the installer left sends to every window, then writes the record", nullptr,
          "spawn=LATE", "sleep=1500;broadcast;record=G:\\VEXMOOR", game_folder},
@@ -120,94 +118,91 @@ TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
 {
     struct {
         const char *how;
-        const char *setup; // nullptr: no installer on the CD
-        const char *removed;
+        const char *setup;
         Texts warnings;
         bool polls_in_vain;
     } rows[] = {
-        {"no installer", nullptr, nullptr, {"Installation Incomplete  "}, false},
-        {"no record", "exit=1", nullptr, {"Installation Incomplete  "}, true},
-        {"record without a drive", "record=VEXMOOR", nullptr, {"Installation Incomplete  "}, false},
-        {"record naming a missing folder",
-         "record=G:\\MISSING",
-         nullptr,
-         {"Folder Error G:\\MISSING", "Installation Incomplete  "},
-         false},
-        {"no sound setup",
-         "record=G:\\VEXMOOR",
-         "Setsound.exe",
-         {"Installation Incomplete  "},
-         false},
+        // clang-format off
+        {"no record", "exit=1", {"Installation Incomplete  "}, true},
+        {"record without a drive", "record=VEXMOOR", {"Installation Incomplete  "}, false},
+        {"record naming a missing folder", "record=G:\\MISSING", {"Folder Error G:\\MISSING", "Installation Incomplete  "}, false},
+        // clang-format on
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         SetUp();
-        if (row.setup)
-            PlaceInstaller(row.setup);
-        if (row.removed)
-            RemoveGameFile(row.removed);
+        PlaceInstaller(row.setup);
         LauncherRun run(fast_launcher);
         MessageWatch warnings(run.Pid());
         EXPECT_EQ(0u, run.ExitCode(20000));
         EXPECT_EQ(row.warnings, WarningTexts(warnings.Stop()));
         EXPECT_FALSE(run.WindowSeen());
-        EXPECT_EQ(row.setup ? Texts{"SETUP"} : Texts{}, Roles(log.Runs()));
+        EXPECT_EQ(Texts{"SETUP"}, Roles(log.Runs()));
         if (row.polls_in_vain) {
             EXPECT_GE(run.ExitedMs(), log.Only("SETUP").ended + fast_giving_up_ms);
         }
     }
 }
 
-TEST_F(InstallTest, InstallButtonReinstallsAndKeepsTheWindow)
+// The Install button: only this product's keys go before the installer runs,
+// and the window stays for another choice. Other products of the company and
+// other companies' keys stay as they were.
+TEST_F(InstallTest, InstallButtonReinstallsOnlyThisProductAndKeepsTheWindow)
 {
-    const char other_product[] = "Software\\Halvaro\\Other\\Version 2.0";
+    const char product_key[] = "Software\\Halvaro\\Vexmoor";
     const char old_version[] = "Software\\Halvaro\\Vexmoor\\Version 0.9";
     struct {
         const char *how;
-        const char *setup;
+        int first;            // a button clicked before, or 0
+        const char *recorded; // the folder the installer records, or nullptr
         Texts warnings;
         int then;       // the button clicked afterwards
         Texts then_say; // and the warnings it gives
-        bool sound_runs, game_runs;
+        Texts roles;
     } rows[] = {
-        {"new record",
-         "record=G:\\VEXMOOR",
-         {"Installation complete  "},
-         id_cancel,
-         {},
-         true,
-         false},
+        // clang-format off
+        {"new record", 0, game_folder, {"Installation complete  "}, id_cancel, {}, {"SETUP", "SETSOUND"}},
         // The poll read the new record: Start then uses its folder.
-        {"new record naming a missing folder",
-         "record=G:\\MISSING",
-         {"Folder Error G:\\MISSING", "Installation incomplete  "},
-         id_start,
-         {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"},
-         false,
-         false},
+        {"new record naming a missing folder", 0, missing_folder, {"Folder Error G:\\MISSING", "Installation incomplete  "},
+         id_start, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}, {"SETUP"}},
         // No read since the one that found the old record: Start uses that.
-        {"no new record", "", {"Installation incomplete  "}, id_start, {}, false, true},
+        {"no new record", 0, nullptr, {"Installation incomplete  "}, id_start, {}, {"SETUP", "GAME"}},
+        // "Fortsetzen" entered the game folder and found no replay; the
+        // installer still runs in the folder the launcher was started in.
+        {"after a Fortsetzen without replay", id_continue, game_folder, {"Installation complete  "}, id_cancel, {},
+         {"SETUP", "SETSOUND"}},
+        // clang-format on
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         SetUp();
         WriteText(record_key, "folder", game_folder);
         WriteText(old_version, "folder", "G:\\OLD");
-        WriteText(other_product, "folder", "G:\\OTHER");
-        PlaceInstaller(row.setup);
+        PlaceInstaller(row.recorded ? std::string("record=") + row.recorded : "");
+        if (row.first == id_continue)
+            RemoveGameFile("REPLAY.BAT");
+        std::string before = DumpKeys("Software", product_key);
         LauncherRun run(fast_launcher);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
+        if (row.first) {
+            EXPECT_EQ(Texts{}, WarningTexts(run.Press(window, row.first, 0)));
+        }
 
         EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_install, row.warnings.size())));
         EXPECT_EQ(still_running, run.ExitCode(0));
         EXPECT_TRUE(IsWindowVisible(window));
-        // This product's keys were gone before the installer started; the
-        // other product's stayed.
-        EXPECT_EQ("<none>", log.Only("SETUP").record);
-        EXPECT_FALSE(KeyExists(old_version));
-        EXPECT_EQ("G:\\OTHER", ReadText(other_product, "folder"));
-        if (row.sound_runs) {
+        // This product's keys were gone before the installer started.
+        ChildRun setup = log.Only("SETUP");
+        EXPECT_EQ("<none>", setup.record);
+        EXPECT_EQ("E:\\", setup.folder);
+        EXPECT_EQ("setup.exe", setup.command_line);
+        std::string product;
+        if (row.recorded)
+            product = "[" + std::string(product_key) + "]\n[" + record_key + "]\nfolder 1 " +
+                      row.recorded + std::string(1, '\0') + "\n";
+        EXPECT_EQ(product, DumpKeys(product_key));
+        if (row.roles.back() == "SETSOUND") {
             ChildRun sound = log.Only("SETSOUND");
             EXPECT_EQ(game_folder, sound.folder);
             EXPECT_EQ("Setsound.exe /DE", sound.command_line);
@@ -215,15 +210,12 @@ TEST_F(InstallTest, InstallButtonReinstallsAndKeepsTheWindow)
 
         EXPECT_EQ(row.then_say, WarningTexts(run.Press(window, row.then, row.then_say.size())));
         EXPECT_EQ(0u, run.ExitCode());
-        Texts roles = {"SETUP"};
-        if (row.sound_runs)
-            roles.push_back("SETSOUND");
-        if (row.game_runs)
-            roles.push_back("GAME");
-        EXPECT_EQ(roles, Roles(log.Runs()));
-        if (row.game_runs) {
+        ExpectNothingLeft();
+        EXPECT_EQ(row.roles, Roles(log.Runs()));
+        if (row.roles.back() == "GAME") {
             EXPECT_EQ(game_folder, log.Only("GAME").folder);
         }
+        EXPECT_EQ(before, DumpKeys("Software", product_key));
     }
 }
 
@@ -258,7 +250,6 @@ TEST_F(InstallTest, WithoutItsWindowTheLauncherStillEndsWithZero)
             warnings.push_back(box.text);
         }
         EXPECT_EQ(row.warnings, warnings);
-        EXPECT_FALSE(run.WindowSeen());
         EXPECT_EQ(row.roles, Roles(log.Runs()));
     }
 }

@@ -1,5 +1,9 @@
 #include "support/game_cd.h"
+#include "support/poll.h"
 #include "support/scratch.h"
+
+#include <algorithm>
+#include <iterator>
 
 const char game_folder[] = "G:\\VEXMOOR";
 const char missing_folder[] = "G:\\MISSING";
@@ -12,6 +16,10 @@ const char *const child_roles[] = {"SETUP", "LATE", "SETSOUND", "GAME", "REPLAY"
 const char *const cd_files[] = {"E:\\setup.exe", "E:\\Setsound.exe", "E:\\vexmoor.bat",
                                 "E:\\REPLAY.BAT"};
 const char *const game_files[] = {"Setsound.exe", "vexmoor.bat", "REPLAY.BAT"};
+const char other_company[] = "Software\\Elsewhere";
+const char other_product[] = "Software\\Halvaro\\Other\\Version 2.0";
+const char *const flow_programs[] = {"install.exe", "setup.exe", "Setsound.exe", "cmd.exe",
+                                     "standin.exe"};
 
 std::string In_Game_Folder(const char *name)
 {
@@ -23,6 +31,9 @@ void FlowTest::SetUp()
 {
     log = ChildLog();
     DeleteTree(company_key);
+    DeleteTree(other_company);
+    WriteText((std::string(other_company) + "\\Game").c_str(), "path", "C:\\ELSEWHERE");
+    WriteText(other_product, "folder", "G:\\OTHER");
     for (const char *role : child_roles)
         SetChildActions(role, "");
     // CreateProcess looks beside the launcher before the current folder:
@@ -47,20 +58,30 @@ void FlowTest::SetUp()
 void FlowTest::TearDown()
 {
     DeleteTree(company_key);
+    DeleteTree(other_company);
 }
 
-void FlowTest::PlaceInstaller(const std::string &actions)
+void FlowTest::PlaceInstaller(const std::string &actions, const Caller &)
 {
     PlaceStandIn("E:\\setup.exe");
     SetChildActions("SETUP", actions);
 }
 
-void FlowTest::RemoveGameFile(const char *name)
+void FlowTest::RemoveGameFile(const char *name, const Caller &)
 {
     ASSERT_TRUE(DeleteFileA(In_Game_Folder(name).c_str())) << name;
 }
 
-std::vector<std::string> WarningTexts(const std::vector<SeenBox> &boxes)
+void FlowTest::ExpectNothingLeft(int wait_ms, const Caller &)
+{
+    auto running = [](const char *program) { return CountProcesses(program) > 0; };
+    Poll(wait_ms,
+         [&] { return std::none_of(std::begin(flow_programs), std::end(flow_programs), running); });
+    for (const char *program : flow_programs)
+        EXPECT_FALSE(running(program)) << program << " is still running";
+}
+
+std::vector<std::string> WarningTexts(const std::vector<SeenBox> &boxes, const Caller &)
 {
     std::vector<std::string> texts;
     for (const SeenBox &box : boxes) {

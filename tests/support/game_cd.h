@@ -25,7 +25,8 @@ extern const char chinese_folder[]; // "G:\游戏"
 
 // Each test (or each row, calling SetUp again) starts with no record, an empty CD but for the
 // launcher, full game folders (game_folder and the two above), a fresh child log and no child
-// actions; it ends with no record.
+// actions, and with the keys of another product of the company and of another company in
+// place; it ends with neither company's keys.
 
 class FlowTest : public ::testing::Test
 {
@@ -33,15 +34,20 @@ class FlowTest : public ::testing::Test
     void SetUp() override;
     void TearDown() override;
     // The stand-in as E:\setup.exe, doing `actions`.
-    void PlaceInstaller(const std::string &actions);
+    void PlaceInstaller(const std::string &actions, const Caller & = {});
     // Removes one of the game folder's files.
-    void RemoveGameFile(const char *name);
+    void RemoveGameFile(const char *name, const Caller & = {});
+    // Once the launcher has ended: gives a child that it did not wait for
+    // (Continue's replay) `wait_ms` to end, then checks that no program of
+    // the flows runs, the launcher included. A child started by mistake has
+    // either logged by then or still runs.
+    void ExpectNothingLeft(int wait_ms = 0, const Caller & = {});
     ChildLog log;
 };
 
 // The texts of `boxes`, after checking that each is a launcher warning: the
 // "Install" caption and an owner it disabled. (Its icon cannot be compared
 // from another process under Wine.)
-std::vector<std::string> WarningTexts(const std::vector<SeenBox> &boxes);
+std::vector<std::string> WarningTexts(const std::vector<SeenBox> &boxes, const Caller & = {});
 // The roles of `runs`, in the order they started.
 std::vector<std::string> Roles(const std::vector<ChildRun> &runs);
