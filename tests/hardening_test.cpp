@@ -16,8 +16,6 @@
 
 namespace
 {
-// The first run gives up after 290 polls of 10 ms in this build.
-const char fast_launcher[] = "install_fast.exe";
 const Texts all_children = {"SETUP", "SETSOUND", "GAME"};
 const Texts incomplete = {"Installation Incomplete  "};
 

@@ -12,7 +12,6 @@
 
 namespace
 {
-const char fast_launcher[] = "install_fast.exe";
 // install_fast.exe gives up after 290 polls of 10 ms.
 const long long fast_giving_up_ms = record_polls * short_poll_pause_ms;
 // install.exe looks for the record 1 s after the installer has ended, then

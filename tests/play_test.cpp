@@ -137,7 +137,7 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
         SetChildActions("GAME", row.comes == again ? "sleep=5000" : "sleep=2000");
         PlaceInstaller(row.flow == id_install ? std::string("sleep=2000;record=") + installed_folder
                                               : "");
-        LauncherRun run("install_fast.exe", "E:\\",
+        LauncherRun run(fast_launcher, "E:\\",
                         row.comes == again ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);

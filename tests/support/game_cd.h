@@ -16,6 +16,9 @@ using Texts = std::vector<std::string>;
 
 // The launcher's buttons: Starten, Cancel, Fortsetzen, Installieren.
 const int id_start = 1, id_cancel = 2, id_continue = 101, id_install = 102;
+// install.exe built with record polls that pause 10 ms instead of 1 s: the
+// first run gives up after 290 of them.
+const char fast_launcher[] = "install_fast.exe";
 
 extern const char game_folder[];    // "G:\VEXMOOR"
 extern const char missing_folder[]; // "G:\MISSING", never created
