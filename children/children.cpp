@@ -32,6 +32,12 @@ const UINT input_ranges[][2] = {
     {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK},
 };
 
+// What wakes a wait: a message sent to the thread, and input: QS_INPUT as
+// Windows 95 and NT 4.0 know it (keys, mouse moves, mouse buttons). Newer
+// headers add QS_RAWINPUT (XP), QS_TOUCH and QS_POINTER (8) to QS_INPUT, and
+// MsgWaitForMultipleObjects fails on a Windows that lacks a flag it is given.
+const DWORD wake_mask = QS_SENDMESSAGE | QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON;
+
 void Discard_Input()
 {
     MSG msg;
@@ -101,14 +107,19 @@ DWORD Wait_Answering(HANDLE object, DWORD timeout_ms)
     DWORD result;
     MSG msg;
 
-    // Wakes only for the object, the time, or a message sent to this
-    // thread; posted messages and input do not end the sleep. (The
-    // filter PM_QS_SENDMESSAGE is not in Windows 95 and NT 4.0.)
+    // Wakes for the object, the time, a message sent to this thread, or
+    // input; posted messages do not end the sleep. Waking for input keeps
+    // Windows from taking the launcher for hung: from XP on, a window whose
+    // thread neither waits for input nor has looked at its queue for 5 s
+    // is "not responding", and the system puts a ghost window in its place.
     while ((result = MsgWaitForMultipleObjects(count, &object, FALSE, Time_Left(began, timeout_ms),
-                                               QS_SENDMESSAGE)) == WAIT_OBJECT_0 + count)
-        // Delivers the sent messages to their window procedures and leaves
-        // the queue as it was.
+                                               wake_mask)) == WAIT_OBJECT_0 + count) {
+        // Delivers the sent messages to their window procedures (the
+        // filter PM_QS_SENDMESSAGE is not in Windows 95 and NT 4.0) and
+        // leaves the posted ones queued; the input goes at once.
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        Discard_Input();
+    }
     Discard_Input();
     return result;
 }

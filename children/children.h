@@ -21,10 +21,10 @@ int Wait_Finish();
 // launcher's windows: a program that sends to every window (a broadcast of
 // WM_FONTCHANGE or WM_SETTINGCHANGE, a DDE conversation, the system's
 // shutdown) must not hang on the launcher while the launcher waits for it.
-// Posted messages stay queued; the mouse and keyboard input that came
-// meanwhile is thrown away when the wait ends, so that no click made during
-// a flow starts a command after it. Returns WAIT_OBJECT_0, WAIT_TIMEOUT or
-// WAIT_FAILED.
+// Posted messages stay queued; mouse and keyboard input wakes the wait and
+// is thrown away, so that no click made during a flow starts a command
+// after it, and the thread always waits for input, as Windows requires of a
+// program that responds. Returns WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
 DWORD Wait_Answering(HANDLE object, DWORD timeout_ms);
 // Pauses for `ms` milliseconds as Wait_Answering does.
 void Pause(DWORD ms);
