@@ -86,6 +86,37 @@ int Key_Is_Empty(HKEY key)
         return 0;
     return subkeys == 0 && values == 0;
 }
+
+// Deletes the key `name` under `parent` when nothing is left in it: no
+// subkey, no value.
+void Delete_If_Empty(HKEY parent, const char *name)
+{
+    HKEY key;
+
+    // An empty name would open the parent itself.
+    if (name[0] == '\0' || RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    int empty = Key_Is_Empty(key);
+    RegCloseKey(key);
+    if (empty)
+        RegDeleteKeyA(parent, name);
+}
+
+// Deletes the version key `version` under the product key `product` of
+// `company` with everything beneath it, then the product key when nothing
+// else is left in it. The product's other keys stay: another version's
+// record, which a launcher of its own reads, and the game's settings.
+void Delete_Record_Key(HKEY company, const char *product, const char *version)
+{
+    HKEY key;
+
+    if (product[0] == '\0' ||
+        RegOpenKeyExA(company, product, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    Delete_Key_Tree(key, version);
+    RegCloseKey(key);
+    Delete_If_Empty(company, product);
+}
 } // namespace
 
 int ReadRegistry(const char *company, const char *product, const char *version)
@@ -118,7 +149,7 @@ int ReadRegistry(const char *company, const char *product, const char *version)
     return 1;
 }
 
-int DeleteRegistry(const char *company, const char *product, const char *)
+int DeleteRegistry(const char *company, const char *product, const char *version)
 {
     char path[256];
     HKEY key;
@@ -128,12 +159,11 @@ int DeleteRegistry(const char *company, const char *product, const char *)
     if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
         return 0;
 
-    // Only this product's keys go; other products of the same company stay,
-    // and the company key goes only when nothing else is left in it.
-    Delete_Key_Tree(key, product);
-    int empty = Key_Is_Empty(key);
+    // Only this version's record goes; the keys above it go only when
+    // nothing else is left in them: other versions and products of the
+    // company, and everything the game keeps there, stay.
+    Delete_Record_Key(key, product, version);
     RegCloseKey(key);
-    if (empty)
-        RegDeleteKeyA(HKEY_CURRENT_USER, path);
+    Delete_If_Empty(HKEY_CURRENT_USER, path);
     return 1;
 }

@@ -21,7 +21,8 @@ extern WCHAR szFolderReadW[MAX_PATH];
 // they were).
 int ReadRegistry(const char *company, const char *product, const char *version);
 
-// Deletes the product key with everything beneath it, then the company key
-// if nothing else is left in it. 0 when the company key cannot be opened
-// (nothing is deleted), 1 otherwise.
+// Deletes the record's own key (the version's) with everything beneath it,
+// then the product key and then the company key, each only when nothing
+// else is left in it. 0 when the company key cannot be opened (nothing is
+// deleted), 1 otherwise.
 int DeleteRegistry(const char *company, const char *product, const char *version);

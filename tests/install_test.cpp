@@ -143,13 +143,14 @@ TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
     }
 }
 
-// The Install button: only this product's keys go before the installer runs,
-// and the window stays for another choice. Other products of the company and
-// other companies' keys stay as they were.
-TEST_F(InstallTest, InstallButtonReinstallsOnlyThisProductAndKeepsTheWindow)
+// The Install button: only this version's record goes before the installer
+// runs, and the window stays for another choice. Another version's record
+// and the game's settings under the same product, other products of the
+// company and other companies' keys stay as they were.
+TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
 {
-    const char product_key[] = "Software\\Halvaro\\Vexmoor";
-    const char old_version[] = "Software\\Halvaro\\Vexmoor\\Version 0.9";
+    const char other_version[] = "Software\\Halvaro\\Vexmoor\\Version 2.0";
+    const char settings[] = "Software\\Halvaro\\Vexmoor\\Settings";
     struct {
         const char *how;
         int first;            // a button clicked before, or 0
@@ -176,11 +177,12 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisProductAndKeepsTheWindow)
         SCOPED_TRACE(row.how);
         SetUp();
         WriteText(record_key, "folder", game_folder);
-        WriteText(old_version, "folder", "G:\\OLD");
+        WriteText(other_version, "folder", "G:\\VEXMOOR 2");
+        WriteText(settings, "Sprache", "Deutsch");
         PlaceInstaller(row.recorded ? std::string("record=") + row.recorded : "");
         if (row.first == id_continue)
             RemoveGameFile("REPLAY.BAT");
-        std::string before = DumpKeys("Software", product_key);
+        std::string before = DumpKeys("Software", record_key);
         LauncherRun run(fast_launcher);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
@@ -191,16 +193,16 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisProductAndKeepsTheWindow)
         EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_install, row.warnings.size())));
         EXPECT_EQ(still_running, run.ExitCode(0));
         EXPECT_TRUE(IsWindowVisible(window));
-        // This product's keys were gone before the installer started.
+        // The record was gone before the installer started.
         ChildRun setup = log.Only("SETUP");
         EXPECT_EQ("<none>", setup.record);
         EXPECT_EQ("E:\\", setup.folder);
         EXPECT_EQ("setup.exe", setup.command_line);
-        std::string product;
+        std::string record;
         if (row.recorded)
-            product = "[" + std::string(product_key) + "]\n[" + record_key + "]\nfolder 1 " +
-                      row.recorded + std::string(1, '\0') + "\n";
-        EXPECT_EQ(product, DumpKeys(product_key));
+            record = "[" + std::string(record_key) + "]\nfolder 1 " + row.recorded +
+                     std::string(1, '\0') + "\n";
+        EXPECT_EQ(record, DumpKeys(record_key));
         if (row.roles.back() == "SETSOUND") {
             ChildRun sound = log.Only("SETSOUND");
             EXPECT_EQ(game_folder, sound.folder);
@@ -214,7 +216,7 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisProductAndKeepsTheWindow)
         if (row.roles.back() == "GAME") {
             EXPECT_EQ(game_folder, log.Only("GAME").folder);
         }
-        EXPECT_EQ(before, DumpKeys("Software", product_key));
+        EXPECT_EQ(before, DumpKeys("Software", record_key));
     }
 }
 

@@ -100,20 +100,18 @@ TEST_F(RecordTest, MissingRecordReadsAsNotInstalled)
     }
 }
 
-TEST_F(RecordTest, DeletionTakesTheProductTreeAndAnEmptyCompanyKey)
+TEST_F(RecordTest, DeletionTakesTheRecordTreeAndTheEmptyKeysAboveIt)
 {
     WriteText(record_key, "folder", "G:\\GAMES\\XY");
-    WriteText("Software\\Halvaro\\Vexmoor", "Language", "Deutsch");
-    WriteText("Software\\Halvaro\\Vexmoor\\Version 0.9\\Saves\\Slot 1", "name", "Moor");
-    std::string deep = "Software\\Halvaro\\Vexmoor\\Deep";
+    WriteText((std::string(record_key) + "\\Saves\\Slot 1").c_str(), "name", "Moor");
+    std::string deep = std::string(record_key) + "\\Deep";
     for (int level = 0; level < 40; level++)
         deep += "\\" + std::to_string(level);
     WriteText(deep.c_str(), "v", "x");
     // Names of the greatest length the registry allows, three levels deep:
     // longer as a whole than any one path the registry takes.
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Halvaro\\Vexmoor", 0,
-                                           KEY_ALL_ACCESS, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, record_key, 0, KEY_ALL_ACCESS, &key));
     for (char c : {'a', 'b', 'c'}) {
         HKEY parent = key;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(parent, std::string(255, c).c_str(), 0, nullptr, 0,
@@ -130,14 +128,26 @@ TEST_F(RecordTest, DeletionTakesTheProductTreeAndAnEmptyCompanyKey)
 
 TEST_F(RecordTest, DeletionLeavesEverythingElseAsItWas)
 {
-    WriteText(record_key, "folder", "G:\\GAMES\\XY");
-    WriteText("Software\\Halvaro\\Othergame\\Version 2.0", "folder", "G:\\OTHER");
-    WriteText("Software\\Halvaro Games\\Vexmoor\\Version 1.0", "folder", "G:\\NEAR");
+    const char *const kept[][3] = {
+        // Another version's record, which a launcher of its own reads.
+        {"Software\\Halvaro\\Vexmoor\\Version 2.0", "folder", "G:\\VEXMOOR 2"},
+        // The game's settings, and a value of the product key's own.
+        {"Software\\Halvaro\\Vexmoor\\Settings", "Sprache", "Deutsch"},
+        {"Software\\Halvaro\\Vexmoor", "Language", "Deutsch"},
+        {"Software\\Halvaro\\Othergame\\Version 2.0", "folder", "G:\\OTHER"},
+        {"Software\\Halvaro Games\\Vexmoor\\Version 1.0", "folder", "G:\\NEAR"},
+    };
+    for (auto &value : kept) {
+        SCOPED_TRACE(value[0]);
+        SetUp();
+        WriteText(record_key, "folder", "G:\\GAMES\\XY");
+        WriteText(value[0], value[1], value[2]);
 
-    EXPECT_EQ(1, Delete());
-    EXPECT_FALSE(KeyExists("Software\\Halvaro\\Vexmoor"));
-    EXPECT_EQ("G:\\OTHER", ReadText("Software\\Halvaro\\Othergame\\Version 2.0", "folder"));
-    EXPECT_EQ("G:\\NEAR", ReadText("Software\\Halvaro Games\\Vexmoor\\Version 1.0", "folder"));
+        EXPECT_EQ(1, Delete());
+        EXPECT_FALSE(KeyExists(record_key));
+        EXPECT_EQ(value[2], ReadText(value[0], value[1]));
+        EXPECT_EQ(0, Read());
+    }
 }
 
 TEST_F(RecordTest, CompanyKeyWithAValueOfItsOwnStays)
