@@ -25,7 +25,8 @@ const WPARAM id_install = 102;
 
 // Set while a flow runs. Its waits answer the messages that other programs
 // send (children.h), and a command among them, a WM_COMMAND or a BM_CLICK
-// sent to a button, must not start a second flow inside the first.
+// sent to a button, must not start a second flow inside the first. One that
+// is posted waits in the queue until the flow has ended (End_Flow).
 int flow_running;
 // A close request sent during a flow. Carried out once the flow has ended:
 // closing at once would leave the flow to go on without its window, and a
@@ -58,6 +59,30 @@ int Run_Command(HWND window, WPARAM command)
     return 0;
 }
 
+// Commands that other programs post rather than send when a window does not
+// answer (automation and accessibility tools): a WM_COMMAND to the window,
+// and a BM_CLICK to a button, which the button would turn into one.
+const UINT posted_commands[] = {WM_COMMAND, BM_CLICK};
+
+// Throws away the commands posted during a flow: the loop would otherwise
+// run them once the flow has ended, where a sent one was ignored. Their
+// messages only: a close request posted meanwhile is still carried out.
+void Discard_Posted_Commands()
+{
+    MSG msg;
+
+    for (UINT message : posted_commands) {
+        while (PeekMessageA(&msg, nullptr, message, message, PM_REMOVE)) {
+            // PeekMessage returns the quit message whatever the filter,
+            // once no message of the filter is left: the loop needs it.
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage((int)msg.wParam);
+                break;
+            }
+        }
+    }
+}
+
 void Begin_Flow()
 {
     flow_running = 1;
@@ -66,6 +91,9 @@ void Begin_Flow()
 
 void End_Flow(HWND window)
 {
+    // While the flow still counts as running: a command sent during the
+    // discard is ignored too.
+    Discard_Posted_Commands();
     flow_running = 0;
     if (close_asked)
         PostMessageA(window, WM_CLOSE, 0, 0);

@@ -97,15 +97,15 @@ TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
 }
 
 // What reaches the window while a flow waits: a command that another program
-// sends, which is answered at once, or input queued for the launcher's thread
-// (mouse and key messages posted to the button stand in for it under Wine),
-// or a second launcher. None starts anything, then or after the flow. A
-// close request sent meanwhile lets the flow end, its warning included, and
-// then ends the launcher. A CD installer is there, so that a wrong reinstall
-// would show.
+// sends, which is answered at once, or posts, as tools do for a window that
+// does not answer, or input queued for the launcher's thread (mouse and key
+// messages posted to the button stand in for it under Wine), or a second
+// launcher. None starts anything, then or after the flow. A close request
+// sent meanwhile lets the flow end, its warning included, and then ends the
+// launcher. A CD installer is there, so that a wrong reinstall would show.
 TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
 {
-    enum How { sent, clicked, space, again };
+    enum How { sent, posted, clicked, space, again };
     struct {
         const char *how;
         int flow;     // the button that starts the flow
@@ -118,6 +118,11 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
         // clang-format off
         {"Installieren sent during the game", id_start, sent, id_install, WM_COMMAND, {}, {"GAME"}},
         {"Starten sent during the game", id_start, sent, id_start, WM_COMMAND, {}, {"GAME"}},
+        {"Installieren posted during the game", id_start, posted, id_install, WM_COMMAND, {}, {"GAME"}},
+        {"a BM_CLICK posted to Starten during the game", id_start, posted, id_start, BM_CLICK, {}, {"GAME"}},
+        // The reinstall keeps its window: a close request sent after the
+        // click ends the launcher, once the click would have been handled.
+        {"a BM_CLICK posted to Starten during the installer", id_install, posted, id_start, BM_CLICK, {"Installation complete  "}, {"SETUP", "SETSOUND"}},
         {"Starten double-clicked during the game", id_start, clicked, id_start, 0, {}, {"GAME"}},
         {"Installieren clicked during the game", id_start, clicked, id_install, 0, {}, {"GAME"}},
         // A space bar pressed on a button clicks it.
@@ -154,6 +159,12 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
             EXPECT_TRUE(
                 SendMessageTimeoutA(window, row.message, row.button, 0, SMTO_NORMAL, 500, &answer))
                 << "not answered during the flow";
+        } else if (row.comes == posted) {
+            PostMessageA(row.message == BM_CLICK ? button : window, row.message,
+                         row.message == BM_CLICK ? 0 : row.button, 0);
+            if (row.flow == id_install) {
+                EXPECT_TRUE(SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 500, &answer));
+            }
         } else if (row.comes == clicked) {
             for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
                 PostMessageA(button, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
