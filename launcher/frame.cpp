@@ -10,12 +10,15 @@ namespace
 const char class_name[] = "Install";
 const char template_name[] = "Install";
 
-// Asked of the running launcher by a second one: 1 when it shows its window
-// and runs no flow. A message of this private class, answered in its waits
-// too, so that a launcher in a flow says so at once.
-const UINT WM_LAUNCHER_IDLE = WM_APP;
+// Asked of the running launcher by a second one: which of its windows to
+// bring to the front, or null for none. A message of this private class,
+// answered in its waits and while it shows a warning too, so that a
+// launcher in a flow says so at once.
+const UINT WM_LAUNCHER_FRONT = WM_APP;
 // How long the second launcher waits for that answer.
-const UINT idle_answer_ms = 2000;
+const UINT front_answer_ms = 2000;
+// The class of every message box.
+const char box_class[] = "#32770";
 
 // The buttons' ids in the dialog template.
 const WPARAM id_start = 1;
@@ -99,6 +102,30 @@ void End_Flow(HWND window)
         PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
+// The warning that `window` owns while it shows one, else null. Every
+// warning is a message box captioned as OkMessage captions it.
+HWND Shown_Warning(HWND window)
+{
+    HWND box = nullptr;
+
+    while ((box = FindWindowExA(nullptr, box, box_class, warning_caption)) != nullptr)
+        if (GetWindow(box, GW_OWNER) == window && IsWindowVisible(box))
+            return box;
+    return nullptr;
+}
+
+// What a second launcher brings to the front: a warning, whatever flow
+// shows it, for it may have opened behind other windows; else the window
+// when it is shown and runs no flow. Null while a child runs or the record
+// poll pauses, so that nothing comes up over the installer or the game.
+HWND Window_To_Front(HWND window)
+{
+    HWND warning = Shown_Warning(window);
+    if (warning)
+        return warning;
+    return !flow_running && IsWindowVisible(window) ? window : nullptr;
+}
+
 void Register_Class(HINSTANCE instance)
 {
     WNDCLASSA wc;
@@ -130,20 +157,24 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
 
 void Raise_Running_Launcher()
 {
-    DWORD_PTR idle = 0;
+    DWORD_PTR answer = 0;
 
-    // The template's caption is the product name.
+    // The template's caption is the product name. FindWindow finds the
+    // window hidden too, as it is on the first run.
     HWND running = FindWindowA(class_name, szProductName);
-    if (!running ||
-        !SendMessageTimeoutA(running, WM_LAUNCHER_IDLE, 0, 0, SMTO_ABORTIFHUNG, idle_answer_ms,
-                             &idle) ||
-        idle != 1)
+    if (!running || !SendMessageTimeoutA(running, WM_LAUNCHER_FRONT, 0, 0, SMTO_ABORTIFHUNG,
+                                         front_answer_ms, &answer))
         return;
-    if (IsIconic(running))
-        ShowWindow(running, SW_RESTORE);
+    // The answer comes from another process: only the launcher window or a
+    // window that it owns is brought forward.
+    HWND front = (HWND)answer;
+    if (!front || (front != running && GetWindow(front, GW_OWNER) != running))
+        return;
+    if (IsIconic(front))
+        ShowWindow(front, SW_RESTORE);
     // Windows lets the process that the user started last take the
     // foreground, not the running launcher: so this one sets it.
-    SetForegroundWindow(running);
+    SetForegroundWindow(front);
 }
 
 void First_Run_Flow(HWND window)
@@ -175,8 +206,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
-    case WM_LAUNCHER_IDLE:
-        return !flow_running && IsWindowVisible(window);
+    case WM_LAUNCHER_FRONT:
+        return (LRESULT)Window_To_Front(window);
     case WM_CLOSE:
         if (flow_running) {
             close_asked = 1;

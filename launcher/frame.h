@@ -19,7 +19,8 @@ void First_Run_Flow(HWND window);
 int Message_Loop();
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Started while another launcher runs: brings that launcher's window to the
-// front when it shows it and runs no flow; during a flow its window would
-// cover the installer or the game.
+// Started while another launcher runs: brings that launcher's warning to
+// the front while it shows one, else its window when it shows it and runs
+// no flow; while a child runs or the record poll pauses, nothing, for it
+// would cover the installer or the game.
 void Raise_Running_Launcher();

@@ -9,6 +9,9 @@ extern const char szCompanyName[];
 extern const char szProductName[];
 extern const char szVersionName[];
 
+// The caption of every warning box: "Install".
+extern const char warning_caption[];
+
 // Shows a warning box captioned "Install", owned by `owner`. `format` takes
 // exactly one "%s"; an empty argument reads as "(untitled)". Returns the
 // message box's result.

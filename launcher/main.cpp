@@ -8,15 +8,23 @@
 namespace
 {
 // This product's own name, without a backslash: the mutex lives in the
-// user's own session, so that two users of one PC (fast user switching, a
-// terminal server) each keep their own launcher.
+// session's own namespace, so that two users of one PC (fast user
+// switching, a terminal server) each keep their own launcher.
 const char launcher_mutex[] = "Halvaro Vexmoor install.exe";
 
 // 1 when another launcher of this product runs in this session. The mutex
 // stays open until the process ends, which closes it.
 int Another_Launcher_Runs()
 {
-    return CreateMutexA(nullptr, FALSE, launcher_mutex) && GetLastError() == ERROR_ALREADY_EXISTS;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, launcher_mutex);
+    DWORD error = GetLastError();
+    // Denied: the mutex is there, made by a launcher that Windows elevated
+    // (installer detection elevates "install.exe"), whose mutex a launcher
+    // at a lower integrity level may not open. Any other failure lets the
+    // launcher run: a failed check must never lock the player out.
+    if (!mutex)
+        return error == ERROR_ACCESS_DENIED;
+    return error == ERROR_ALREADY_EXISTS;
 }
 } // namespace
 

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+const char warning_caption[] = "Install";
+
 namespace
 {
 // wsprintfA never writes more than 1024 characters, terminator included.
@@ -19,5 +21,5 @@ int OkMessage(HWND owner, const char *format, const char *argument)
     // A long argument (a folder text from the registry, say) is cut to fit
     // the box's text rather than written past it.
     lstrcpynA(text, formatted, std::size(text));
-    return MessageBoxA(owner, text, "Install", MB_OK | MB_ICONEXCLAMATION);
+    return MessageBoxA(owner, text, warning_caption, MB_OK | MB_ICONEXCLAMATION);
 }

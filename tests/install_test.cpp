@@ -115,28 +115,43 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
 
 TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
 {
+    const Texts setup = {"SETUP"};
+    enum Then { alone, again, denied };
     struct {
         const char *how;
         const char *setup;
+        Then then; // started again while the first warning shows; or while a
+                   // launcher that this one may not see holds the mutex
         Texts warnings;
+        Texts roles;
         bool polls_in_vain;
     } rows[] = {
         // clang-format off
-        {"no record", "exit=1", {"Installation Incomplete  "}, true},
-        {"record without a drive", "record=VEXMOOR", {"Installation Incomplete  "}, false},
-        {"record naming a missing folder", "record=G:\\MISSING", {"Folder Error G:\\MISSING", "Installation Incomplete  "}, false},
+        {"no record", "exit=1", alone, {"Installation Incomplete  "}, setup, true},
+        {"no record, started again during the warning", "exit=1", again, {"Installation Incomplete  "}, setup, true},
+        {"record without a drive", "record=VEXMOOR", alone, {"Installation Incomplete  "}, setup, false},
+        {"record naming a missing folder", "record=G:\\MISSING", alone, {"Folder Error G:\\MISSING", "Installation Incomplete  "}, setup, false},
+        // An elevated launcher's mutex, which a launcher that Windows did
+        // not elevate may not open: no first run beside it.
+        {"another launcher's mutex, access denied", "record=G:\\VEXMOOR", denied, {}, {}, false},
         // clang-format on
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         SetUp();
         PlaceInstaller(row.setup);
+        HANDLE mutex = row.then == denied ? DeniedMutex("Halvaro Vexmoor install.exe") : nullptr;
         LauncherRun run(fast_launcher);
-        MessageWatch warnings(run.Pid());
+        MessageWatch warnings(run.Pid(), row.then == again);
+        if (row.then == again)
+            ExpectSecondStartRaises(warnings);
         EXPECT_EQ(0u, run.ExitCode(20000));
+        if (mutex)
+            CloseHandle(mutex);
         EXPECT_EQ(row.warnings, WarningTexts(warnings.Stop()));
         EXPECT_FALSE(run.WindowSeen());
-        EXPECT_EQ(Texts{"SETUP"}, Roles(log.Runs()));
+        ExpectNothingLeft();
+        EXPECT_EQ(row.roles, Roles(log.Runs()));
         if (row.polls_in_vain) {
             EXPECT_GE(run.ExitedMs(), log.Only("SETUP").ended + fast_giving_up_ms);
         }

@@ -12,6 +12,7 @@ namespace
 struct Row {
     const char *folder; // the record's
     Texts warnings;
+    bool again = false; // started again while the first warning shows
 };
 
 class PlayTest : public FlowTest
@@ -68,16 +69,18 @@ TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
         {polish_folder, {}},
         {chinese_folder, {}},
         {missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
+        {missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}, true},
         {"", {"Cannot Find (untitled)"}},
     };
     for (auto &row : rows) {
-        SCOPED_TRACE(std::string("folder \"") + row.folder + "\"");
+        SCOPED_TRACE(std::string("folder \"") + row.folder + "\"" + (row.again ? ", again" : ""));
         Prepare(row);
         LauncherRun run;
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
 
-        EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_continue, row.warnings.size())));
+        EXPECT_EQ(row.warnings,
+                  WarningTexts(run.Press(window, id_continue, row.warnings.size(), row.again)));
         if (row.warnings.empty()) {
             ASSERT_EQ(0u, run.ExitCode());
             ASSERT_TRUE(log.WaitForEnd("REPLAY", 10000));

@@ -174,11 +174,28 @@ void ExpectSecondStartEndsAtOnce(const Caller &)
     EXPECT_FALSE(again.WindowSeen()) << "the second launcher showed a window";
 }
 
-std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, int timeout_ms,
+void ExpectSecondStartRaises(MessageWatch &watch, const Caller &)
+{
+    HWND warning = watch.First(10000);
+    ASSERT_TRUE(warning) << "no warning to bring to the front";
+    HWND other = CreateOwnerWindow();
+    ShowWindow(other, SW_SHOWNORMAL);
+    SetForegroundWindow(other);
+    EXPECT_NE(warning, GetForegroundWindow()) << "the warning stayed in front";
+    ExpectSecondStartEndsAtOnce();
+    EXPECT_EQ(warning, GetForegroundWindow()) << "the warning was not brought to the front";
+    DestroyWindow(other);
+    watch.Release();
+}
+
+std::vector<SeenBox> LauncherRun::Press(HWND window, int id, size_t warnings, bool again,
                                         const Caller &)
 {
-    MessageWatch watch(info_.dwProcessId);
+    const int timeout_ms = 20000;
+    MessageWatch watch(info_.dwProcessId, again);
     PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0);
+    if (again)
+        ExpectSecondStartRaises(watch);
     // The owner is enabled again once the last box's modal loop has ended.
     bool done = Poll(timeout_ms, [&] {
         return ExitCode(0) != still_running ||

@@ -55,8 +55,10 @@ class LauncherRun
     void Settle(HWND window, int timeout_ms = 5000, const Caller & = {});
     // Clicks the button `id` and waits until the launcher has ended, or has
     // shown `warnings` warnings (each answered with OK) and is back in its
-    // message loop. Returns what the warnings said.
-    std::vector<SeenBox> Press(HWND window, int id, size_t warnings, int timeout_ms = 20000,
+    // message loop. With `again`, the launcher is started a second time
+    // while the first warning shows (ExpectSecondStartRaises). Returns what
+    // the warnings said.
+    std::vector<SeenBox> Press(HWND window, int id, size_t warnings, bool again = false,
                                const Caller & = {});
     // Posts the keystroke of `key` to the control `to`, or to the one that
     // has the focus.
@@ -73,6 +75,12 @@ class LauncherRun
 // Starts E:\install.exe a second time while a launcher runs, and checks that
 // it ends with 0 within 5 s without showing a window of its own.
 void ExpectSecondStartEndsAtOnce(const Caller & = {});
+
+// With a warning of the running launcher that `watch` holds open: puts a
+// window of this process in front of it, starts E:\install.exe again, and
+// checks that the second start ends with 0 within 5 s and brings the warning
+// to the front. Then lets the watch answer it.
+void ExpectSecondStartRaises(MessageWatch &watch, const Caller & = {});
 
 // The controls of `window`, in their order (the template's).
 std::vector<Control> ReadControls(HWND window);

@@ -1,4 +1,5 @@
 #include "support/message_watch.h"
+#include "support/poll.h"
 
 #include <algorithm>
 
@@ -37,7 +38,10 @@ BOOL CALLBACK Find_Boxes(HWND window, LPARAM param)
 }
 } // namespace
 
-MessageWatch::MessageWatch(DWORD process) : process_(process), thread_(&MessageWatch::Run, this) {}
+MessageWatch::MessageWatch(DWORD process, bool hold)
+    : process_(process), hold_(hold), thread_(&MessageWatch::Run, this)
+{
+}
 
 MessageWatch::~MessageWatch()
 {
@@ -58,13 +62,18 @@ void MessageWatch::Run()
         Search search{process_, {}};
         EnumWindows(Find_Boxes, (LPARAM)&search);
         for (HWND box : search.boxes) {
-            if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
+            if (std::find(recorded_.begin(), recorded_.end(), box) == recorded_.end()) {
+                SeenBox seen{TextOf(box), "", GetWindow(box, GW_OWNER), false, false};
+                seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+                seen.owner_enabled = seen.owner && IsWindowEnabled(seen.owner);
+                EnumChildWindows(box, Find_Exclamation, (LPARAM)&seen.exclamation);
+                seen_.push_back(seen);
+                recorded_.push_back(box);
+                if (!first_)
+                    first_ = box;
+            }
+            if (hold_ || std::find(answered_.begin(), answered_.end(), box) != answered_.end())
                 continue;
-            SeenBox seen{TextOf(box), "", GetWindow(box, GW_OWNER), false, false};
-            seen.text = TextOf(GetDlgItem(box, 0xFFFF));
-            seen.owner_enabled = seen.owner && IsWindowEnabled(seen.owner);
-            EnumChildWindows(box, Find_Exclamation, (LPARAM)&seen.exclamation);
-            seen_.push_back(seen);
             answered_.push_back(box);
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                          (LPARAM)GetDlgItem(box, IDOK));
@@ -72,6 +81,12 @@ void MessageWatch::Run()
         }
         Sleep(poll_ms);
     }
+}
+
+HWND MessageWatch::First(int timeout_ms) const
+{
+    Poll(timeout_ms, [&] { return first_ != nullptr; });
+    return first_;
 }
 
 std::string ClassOf(HWND window)

@@ -1,5 +1,6 @@
 // Watches a process (this one unless told) for message boxes from a second
-// thread, records what each one showed, and presses its OK button.
+// thread, records what each one showed, and presses its OK button; while it
+// holds, it records them and leaves them open.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,7 @@ struct SeenBox {
 class MessageWatch
 {
   public:
-    explicit MessageWatch(DWORD process = GetCurrentProcessId());
+    explicit MessageWatch(DWORD process = GetCurrentProcessId(), bool hold = false);
     ~MessageWatch();
     // Stops watching and returns the boxes seen, in the order they appeared.
     std::vector<SeenBox> Stop();
@@ -29,14 +30,23 @@ class MessageWatch
     {
         return answered_count_;
     }
+    // The first box seen, once one is, or null after `timeout_ms`.
+    HWND First(int timeout_ms) const;
+    // Stops holding: every box seen is answered.
+    void Release()
+    {
+        hold_ = false;
+    }
 
   private:
     void Run();
     DWORD process_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> hold_;
     std::atomic<size_t> answered_count_{0};
+    std::atomic<HWND> first_{nullptr};
     std::vector<SeenBox> seen_;
-    std::vector<HWND> answered_;
+    std::vector<HWND> recorded_, answered_;
     std::thread thread_;
 };
 

@@ -168,3 +168,24 @@ int CountProcesses(const char *program)
     CloseHandle(snapshot);
     return count;
 }
+
+HANDLE DeniedMutex(const char *name, const Caller &)
+{
+    // A DACL without entries grants nothing to anyone.
+    SECURITY_DESCRIPTOR descriptor;
+    ACL empty;
+    EXPECT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    EXPECT_TRUE(InitializeAcl(&empty, sizeof(empty), ACL_REVISION));
+    EXPECT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE));
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
+    HANDLE mutex = CreateMutexA(&attributes, FALSE, name);
+    EXPECT_TRUE(mutex) << name;
+    // The prefix must enforce it, as Windows does: opening it again is
+    // refused even to this process.
+    HANDLE again = CreateMutexA(nullptr, FALSE, name);
+    EXPECT_EQ(nullptr, again) << "the mutex's security descriptor is not enforced";
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
+    if (again)
+        CloseHandle(again);
+    return mutex;
+}

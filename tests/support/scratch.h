@@ -36,3 +36,7 @@ std::string CurrentFolder();
 std::string DumpKeys(const char *path, const char *left_out = nullptr);
 // How many processes of that file name run now.
 int CountProcesses(const char *program);
+// Creates a mutex of that name whose security descriptor lets nobody open
+// it, as an elevated launcher's lets no launcher at a lower integrity level
+// open it. Returns its handle, for the caller to close.
+HANDLE DeniedMutex(const char *name, const Caller & = {});
