@@ -115,7 +115,7 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
 
 TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
 {
-    const Texts setup = {"SETUP"};
+    const Texts setup_only = {"SETUP"};
     enum Then { alone, again, denied };
     struct {
         const char *how;
@@ -127,10 +127,10 @@ TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
         bool polls_in_vain;
     } rows[] = {
         // clang-format off
-        {"no record", "exit=1", alone, {"Installation Incomplete  "}, setup, true},
-        {"no record, started again during the warning", "exit=1", again, {"Installation Incomplete  "}, setup, true},
-        {"record without a drive", "record=VEXMOOR", alone, {"Installation Incomplete  "}, setup, false},
-        {"record naming a missing folder", "record=G:\\MISSING", alone, {"Folder Error G:\\MISSING", "Installation Incomplete  "}, setup, false},
+        {"no record", "exit=1", alone, {"Installation Incomplete  "}, setup_only, true},
+        {"no record, started again during the warning", "exit=1", again, {"Installation Incomplete  "}, setup_only, true},
+        {"record without a drive", "record=VEXMOOR", alone, {"Installation Incomplete  "}, setup_only, false},
+        {"record naming a missing folder", "record=G:\\MISSING", alone, {"Folder Error G:\\MISSING", "Installation Incomplete  "}, setup_only, false},
         // An elevated launcher's mutex, which a launcher that Windows did
         // not elevate may not open: no first run beside it.
         {"another launcher's mutex, access denied", "record=G:\\VEXMOOR", denied, {}, {}, false},
