@@ -11,25 +11,6 @@ namespace
 {
 const char cd_launcher[] = "E:\\install.exe";
 
-struct Search {
-    DWORD pid;
-    bool visible;
-    HWND found;
-};
-
-BOOL CALLBACK Find_Launcher(HWND window, LPARAM param)
-{
-    Search *search = (Search *)param;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && ClassOf(window) == "Install" &&
-        (!search->visible || IsWindowVisible(window))) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // A hidden dialog with the launcher's font, built in this process: dialog
 // units map to pixels only in the dialog's own process.
 HWND Create_Font_Dialog()
@@ -132,11 +113,16 @@ LauncherRun::~LauncherRun()
 
 HWND LauncherRun::Find_Window(bool visible)
 {
-    Search search{info_.dwProcessId, visible, nullptr};
-    EnumWindows(Find_Launcher, (LPARAM)&search);
-    if (search.found && IsWindowVisible(search.found))
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "Install", nullptr))) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == info_.dwProcessId && (!visible || IsWindowVisible(window)))
+            break;
+    }
+    if (window && IsWindowVisible(window))
         window_seen_ = true;
-    return search.found;
+    return window;
 }
 
 HWND LauncherRun::VisibleWindow(int timeout_ms)
@@ -174,17 +160,22 @@ void ExpectSecondStartEndsAtOnce(const Caller &)
     EXPECT_FALSE(again.WindowSeen()) << "the second launcher showed a window";
 }
 
+void ExpectSecondStartBringsForward(HWND window, const Caller &)
+{
+    HWND other = CreateOwnerWindow();
+    ShowWindow(other, SW_SHOWNORMAL);
+    SetForegroundWindow(other);
+    EXPECT_NE(window, GetForegroundWindow()) << "already in front";
+    ExpectSecondStartEndsAtOnce();
+    EXPECT_EQ(window, GetForegroundWindow()) << "not brought to the front";
+    DestroyWindow(other);
+}
+
 void ExpectSecondStartRaises(MessageWatch &watch, const Caller &)
 {
     HWND warning = watch.First(10000);
     ASSERT_TRUE(warning) << "no warning to bring to the front";
-    HWND other = CreateOwnerWindow();
-    ShowWindow(other, SW_SHOWNORMAL);
-    SetForegroundWindow(other);
-    EXPECT_NE(warning, GetForegroundWindow()) << "the warning stayed in front";
-    ExpectSecondStartEndsAtOnce();
-    EXPECT_EQ(warning, GetForegroundWindow()) << "the warning was not brought to the front";
-    DestroyWindow(other);
+    ExpectSecondStartBringsForward(warning);
     watch.Release();
 }
 

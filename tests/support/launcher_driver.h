@@ -76,10 +76,12 @@ class LauncherRun
 // it ends with 0 within 5 s without showing a window of its own.
 void ExpectSecondStartEndsAtOnce(const Caller & = {});
 
-// With a warning of the running launcher that `watch` holds open: puts a
-// window of this process in front of it, starts E:\install.exe again, and
-// checks that the second start ends with 0 within 5 s and brings the warning
-// to the front. Then lets the watch answer it.
+// Puts a window of this process in front of the running launcher's
+// `window`, starts E:\install.exe again, and checks that the second start
+// ends with 0 within 5 s and brings `window` to the front.
+void ExpectSecondStartBringsForward(HWND window, const Caller & = {});
+// The same for the warning of the running launcher that `watch` holds open;
+// then lets the watch answer it.
 void ExpectSecondStartRaises(MessageWatch &watch, const Caller & = {});
 
 // The controls of `window`, in their order (the template's).
