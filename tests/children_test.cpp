@@ -7,22 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace
 {
 const char child_folder[] = "G:\\CHILDREN";
-
-// User and kernel time of this process so far, in ms.
-double CpuMs()
-{
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ms = [](FILETIME t) {
-        return ((((long long)t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
-    };
-    return ms(kernel) + ms(user);
-}
 
 class ChildrenTest : public ::testing::Test
 {
@@ -53,6 +44,7 @@ TEST_F(ChildrenTest, WaitReturnsOnceTheChildHasEndedWhateverItsExitCode)
         // The stack guard ends a program whose stack was overrun.
         {"sleep=300;overrun=64", STATUS_STACK_BUFFER_OVERRUN},
     };
+    std::vector<unsigned long long> guards;
     for (auto &row : rows) {
         SCOPED_TRACE(row.actions);
         ChildLog fresh;
@@ -73,35 +65,32 @@ TEST_F(ChildrenTest, WaitReturnsOnceTheChildHasEndedWhateverItsExitCode)
         EXPECT_EQ(std::string(child_folder), run.folder);
         EXPECT_EQ("child.exe /DE", run.command_line);
         EXPECT_EQ((DWORD)STARTF_FORCEONFEEDBACK, run.startup_flags);
+        // Seeded anew in every run, as install.exe's: an input crafted
+        // to overrun a buffer cannot know it.
+        EXPECT_NE(0u, run.guard);
+        EXPECT_EQ(0, std::count(guards.begin(), guards.end(), run.guard))
+            << "the same stack guard as an earlier run";
+        guards.push_back(run.guard);
     }
 }
 
-TEST_F(ChildrenTest, BatchFileIsWaitedForWithoutUsingTheProcessor)
+// A batch file's child is its command interpreter, which ends with the
+// batch file. (That the wait takes no processor time is measured on the
+// launcher itself: hardening_test.)
+TEST_F(ChildrenTest, BatchFileIsWaitedForUntilItEnds)
 {
     SetChildActions("SLOW", "sleep=3000");
-    // The counters must move for a busy loop, or the check below proves
-    // nothing.
-    double before_spin = CpuMs();
-    for (long long until = NowMs() + 300; NowMs() < until;) {
-    }
-    ASSERT_GT(CpuMs() - before_spin, 100.0);
-
-    double before = CpuMs();
     long long started = NowMs();
     ASSERT_NE(0, Do_Process("slow.bat"));
     EXPECT_EQ(1, Wait_Finish());
     long long returned = NowMs();
-    double used = CpuMs() - before;
 
     ChildRun run = log.Only("SLOW");
     EXPECT_EQ(std::string(child_folder), run.folder);
     ASSERT_GE(run.ended, 0) << "the wait returned before the batch file ended";
     EXPECT_LE(run.ended, returned);
     EXPECT_GE(returned - started, 3000);
-    EXPECT_LT(used, 100.0);
-    RecordProperty("cpu_ms_while_waiting", std::to_string(used));
-    printf("CPU time while waiting %lld ms for the batch file: %.1f ms\n", returned - started,
-           used);
+    EXPECT_LE(returned - started, 4500);
 }
 
 TEST_F(ChildrenTest, OnlyTheLatestChildIsWaitedFor)

@@ -5,19 +5,22 @@
 // Its role is NAME, or else its own file name without the extension, in
 // capitals. It appends to the file named by STANDIN_LOG (tab-separated):
 //     start ROLE PID TIME_MS CURRENT_FOLDER COMMAND_LINE STARTF_FLAGS SHOW RECORD
-//           UNICODE_FOLDER
+//           UNICODE_FOLDER GUARD
 //     end   ROLE PID TIME_MS EXIT_CODE
 //     broadcast ROLE PID MS
 // where RECORD is the installation record's folder as found at the start, or
-// "<none>", and UNICODE_FOLDER the current folder by its Unicode name, in
-// UTF-8. It carries out the actions in STANDIN_<ROLE> (UTF-8), separated by
-// ';':
+// "<none>", UNICODE_FOLDER the current folder by its Unicode name, in UTF-8,
+// and GUARD the stack guard's value. It carries out the actions in
+// STANDIN_<ROLE> (UTF-8), separated by ';':
 //     record=FOLDER   writes the installation record naming FOLDER, as
 //                     Unicode text
 //     sleep=MS        sleeps
 //     spawn=ROLE      starts another stand-in in ROLE and does not wait for it
 //     start=COMMAND   starts COMMAND (msiexec on a package, say) and does not
 //                     wait for it
+//     run=COMMAND     starts COMMAND, waits up to 10 s for it and ends with
+//                     its exit code (259 while it still runs, 1 when it did
+//                     not start)
 //     exit=CODE       ends with CODE (default 0)
 //     crash           dies of an access violation (0xC0000005), logging no end
 //     overrun=BYTES   writes BYTES bytes into an 8-byte buffer on its stack;
@@ -29,9 +32,13 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+// launcher/guard.cpp's.
+extern "C" uintptr_t __stack_chk_guard;
 
 namespace
 {
@@ -126,16 +133,22 @@ std::string Read_Record()
     return folder;
 }
 
-void Start(std::string command)
+// Starts `command`; with `wait_ms`, waits that long for it. Returns its exit
+// code, or 1 when it did not start.
+DWORD Start(std::string command, DWORD wait_ms = 0)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
+    DWORD code = 1;
     if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &child)) {
+        WaitForSingleObject(child.hProcess, wait_ms);
+        GetExitCodeProcess(child.hProcess, &code);
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
     }
+    return code;
 }
 
 void Spawn(const std::string &role)
@@ -190,6 +203,8 @@ UINT Act(const std::string &role, const std::string &actions)
             Spawn(value);
         else if (action.rfind("start=", 0) == 0)
             Start(value);
+        else if (action.rfind("run=", 0) == 0)
+            exit_code = Start(value, 10000);
         else if (action.rfind("exit=", 0) == 0)
             exit_code = strtoul(value.c_str(), nullptr, 10);
         else if (action == "crash")
@@ -214,7 +229,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     GetStartupInfoA(&info);
     Log("start\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" + folder + "\t" +
         GetCommandLineA() + "\t" + std::to_string(info.dwFlags) + "\t" +
-        std::to_string(info.wShowWindow) + "\t" + Read_Record() + "\t" + Unicode_Folder());
+        std::to_string(info.wShowWindow) + "\t" + Read_Record() + "\t" + Unicode_Folder() + "\t" +
+        std::to_string(__stack_chk_guard));
     UINT exit_code = Act(role, Environment("STANDIN_" + role));
     Log("end\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" +
         std::to_string(exit_code));

@@ -48,7 +48,7 @@ std::vector<ChildRun> ChildLog::Runs() const
         std::stringstream split(line);
         for (std::string field; std::getline(split, field, '\t');)
             fields.push_back(field);
-        if (fields.size() == 10 && fields[0] == "start") {
+        if (fields.size() == 11 && fields[0] == "start") {
             ChildRun run;
             run.role = fields[1];
             run.pid = std::stoul(fields[2]);
@@ -56,9 +56,9 @@ std::vector<ChildRun> ChildLog::Runs() const
             run.folder = fields[4];
             run.command_line = fields[5];
             run.startup_flags = std::stoul(fields[6]);
-            run.show = std::stoi(fields[7]);
             run.record = fields[8];
             run.unicode_folder = fields[9];
+            run.guard = std::stoull(fields[10]);
             runs.push_back(run);
         } else if (fields.size() == 5 && fields[0] == "end") {
             for (ChildRun &run : runs) {

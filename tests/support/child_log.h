@@ -18,10 +18,10 @@ struct ChildRun {
     std::string unicode_folder; // the same by its Unicode name, in UTF-8
     std::string command_line;
     DWORD startup_flags = 0;
-    int show = -1;
     std::string record; // the record's folder at its start, or "<none>"
     DWORD exit_code = 0;
-    long long broadcast_ms = -1; // how long its broadcast took; -1: none ended
+    long long broadcast_ms = -1;  // how long its broadcast took; -1: none ended
+    unsigned long long guard = 0; // its stack guard's value
 };
 
 // The folder of the running test program, with a trailing backslash; the
