@@ -37,18 +37,20 @@ TEST_F(PlayTest, StartPlaysInTheGameFolderThenEnds)
         {polish_folder, {}},
         {chinese_folder, {}},
         {missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
-        {"VEXMOOR", {"Cannot Find VEXMOOR"}},
         {"1:\\VEXMOOR", {"Cannot Find 1:\\VEXMOOR"}},
     };
     for (auto &row : rows) {
         SCOPED_TRACE(std::string("folder \"") + row.folder + "\"");
         Prepare(row);
+        std::string before = DumpKeys("Software");
         LauncherRun run;
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
 
         EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_start, row.warnings.size())));
         EXPECT_EQ(0u, run.ExitCode());
+        ExpectNothingLeft();
+        EXPECT_EQ(before, DumpKeys("Software"));
         bool plays = row.warnings.empty();
         ASSERT_EQ(plays ? Texts{"GAME"} : Texts{}, Roles(log.Runs()));
         if (plays) {
@@ -75,16 +77,20 @@ TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
     for (auto &row : rows) {
         SCOPED_TRACE(std::string("folder \"") + row.folder + "\"" + (row.again ? ", again" : ""));
         Prepare(row);
+        std::string before = DumpKeys("Software");
         LauncherRun run;
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
 
         EXPECT_EQ(row.warnings,
                   WarningTexts(run.Press(window, id_continue, row.warnings.size(), row.again)));
+        EXPECT_EQ(before, DumpKeys("Software"));
         if (row.warnings.empty()) {
             ASSERT_EQ(0u, run.ExitCode());
-            ASSERT_TRUE(log.WaitForEnd("REPLAY", 10000));
+            ExpectNothingLeft(10000);
+            ASSERT_EQ(Texts{"REPLAY"}, Roles(log.Runs()));
             ChildRun replay = log.Only("REPLAY");
+            ASSERT_GE(replay.ended, 0);
             EXPECT_EQ(row.folder, replay.unicode_folder);
             EXPECT_LT(run.ExitedMs(), replay.ended) << "the launcher waited for the replay";
         } else {

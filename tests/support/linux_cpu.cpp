@@ -29,8 +29,8 @@ bool Read_Text(const char *path, char *text, DWORD size)
 }
 
 // The "WINEPREFIX=..." entry of Linux process `pid` (entries ending in NUL)
-// into `entry`, or "" when it has none. "self" is the calling process: Wine
-// opens files in the process that asks.
+// into `entry`, or "" when it has none. "self" is Wine's server, which opens
+// files for every program of its session and so runs in their prefix.
 void Prefix_Of(const char *pid, char *entry, DWORD size)
 {
     static char vars[32768];

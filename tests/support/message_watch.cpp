@@ -1,4 +1,5 @@
 #include "support/message_watch.h"
+#include "support/child_log.h"
 #include "support/poll.h"
 
 #include <algorithm>
@@ -19,21 +20,6 @@ BOOL CALLBACK Find_Exclamation(HWND child, LPARAM found)
     HICON shown = (HICON)SendMessageA(child, STM_GETICON, 0, 0);
     if (shown && shown == LoadIconA(nullptr, IDI_EXCLAMATION))
         *(bool *)found = true;
-    return TRUE;
-}
-
-struct Search {
-    DWORD process;
-    std::vector<HWND> boxes;
-};
-
-BOOL CALLBACK Find_Boxes(HWND window, LPARAM param)
-{
-    Search *search = (Search *)param;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->process && IsWindowVisible(window) && Is_Class(window, "#32770"))
-        search->boxes.push_back(window);
     return TRUE;
 }
 } // namespace
@@ -59,11 +45,13 @@ std::vector<SeenBox> MessageWatch::Stop()
 void MessageWatch::Run()
 {
     while (!stop_) {
-        Search search{process_, {}};
-        EnumWindows(Find_Boxes, (LPARAM)&search);
-        for (HWND box : search.boxes) {
+        for (HWND box = nullptr; (box = FindWindowExA(nullptr, box, "#32770", nullptr));) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process != process_ || !IsWindowVisible(box))
+                continue;
             if (std::find(recorded_.begin(), recorded_.end(), box) == recorded_.end()) {
-                SeenBox seen{TextOf(box), "", GetWindow(box, GW_OWNER), false, false};
+                SeenBox seen{TextOf(box), "", GetWindow(box, GW_OWNER), false, false, NowMs()};
                 seen.text = TextOf(GetDlgItem(box, 0xFFFF));
                 seen.owner_enabled = seen.owner && IsWindowEnabled(seen.owner);
                 EnumChildWindows(box, Find_Exclamation, (LPARAM)&seen.exclamation);

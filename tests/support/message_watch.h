@@ -16,6 +16,7 @@ struct SeenBox {
     HWND owner;
     bool owner_enabled; // the owner's state while the box was shown
     bool exclamation;   // it shows the system's exclamation icon
+    long long seen_ms;  // when the watch saw it first (NowMs), within 50 ms
 };
 
 class MessageWatch

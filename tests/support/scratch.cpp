@@ -7,6 +7,7 @@
 #include <vector>
 
 const char company_key[] = "Software\\Halvaro";
+const char product_key[] = "Software\\Halvaro\\Vexmoor";
 const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 
 void DeleteTree(const char *path, const Caller &)

@@ -10,6 +10,8 @@
 
 // "Software\Halvaro", the company key of the installation record.
 extern const char company_key[];
+// "Software\Halvaro\Vexmoor": the product's key, which a first run creates.
+extern const char product_key[];
 // "Software\Halvaro\Vexmoor\Version 1.0", the installation record.
 extern const char record_key[];
 
