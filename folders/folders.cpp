@@ -2,7 +2,6 @@
 #include "folders/dos.h"
 #include "launcher/launcher.h"
 
-#include <string.h>
 #include <iterator>
 
 int startdisk;
@@ -50,7 +49,7 @@ const WCHAR *Wide_From_Drive(const WCHAR *wide, char letter)
 void Find_Start_Directory(void)
 {
     startdisk = getdisk();
-    strcpy(startpath, "X:\\");
+    lstrcpyA(startpath, "X:\\");
     startpath[0] = (char)('A' + startdisk);
     getcurdir(0, startpath + 3, std::size(startpath) - 3);
 }
