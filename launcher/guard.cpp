@@ -4,6 +4,8 @@
 // ids, the tick count and the performance counter: different in every run,
 // so that a crafted input (an installation record, say) cannot carry the
 // value that an overrun would have to write over it.
+#include "launcher/guard.h"
+
 #include <windows.h>
 
 #include <stdint.h>
@@ -23,12 +25,7 @@ __attribute__((noreturn)) void __stack_chk_fail(void)
 }
 }
 
-namespace
-{
-// Runs among the static constructors, before WinMain: no function that
-// checks the guard is on the stack yet, so changing it breaks no check. It
-// must not check the guard itself, which it changes.
-__attribute__((constructor, no_stack_protector)) void Seed_Guard()
+__attribute__((no_stack_protector)) void Seed_Guard()
 {
     FILETIME now;
     LARGE_INTEGER counter;
@@ -41,4 +38,3 @@ __attribute__((constructor, no_stack_protector)) void Seed_Guard()
     seed ^= (uintptr_t)counter.QuadPart ^ ((uintptr_t)counter.HighPart << 16);
     __stack_chk_guard = seed;
 }
-} // namespace

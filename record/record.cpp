@@ -143,9 +143,10 @@ int ReadRegistry(const char *company, const char *product, const char *version)
     DWORD length = Text_Length(value, size);
     if (length >= std::size(szFolderRead))
         return 0;
-    CopyMemory(szFolderRead, value, length);
-    szFolderRead[length] = '\0';
-    CopyMemory(szFolderReadW, wide, sizeof(wide));
+    // No NUL before `length`: lstrcpynA copies it all and terminates it.
+    lstrcpynA(szFolderRead, value, length + 1);
+    for (size_t i = 0; i < std::size(wide); i++)
+        szFolderReadW[i] = wide[i];
     return 1;
 }
 

@@ -4,13 +4,14 @@
 # It must be a Windows GUI program of FORMAT (pei-i386 for the shipped
 # build, which must also ask for Windows 4.0 and be at most 32 KiB), marked
 # to run from the swap file when started from a CD or over a network, with
-# its application manifest, that imports only DLLs named in
-# win98_nt4_imports.txt, beside this script. A pei-i386 program may import
-# only the functions listed there, which Windows 98 and NT 4.0 export. The
-# benchmark reads its verdict too.
+# its application manifest and no static constructor, that imports only
+# DLLs named in win95_nt4_imports.txt, beside this script. A pei-i386
+# program may import only the functions listed there as exported by Windows
+# 95 and NT 4.0. The benchmark reads its verdict too.
 set -euo pipefail
 objdump=$1 program=$2 format=$3
-allowed=$(sed 's/#.*//' "$(dirname "$0")/win98_nt4_imports.txt" | awk 'NF {print tolower($1), $2}')
+allowed=$(sed 's/#.*//' "$(dirname "$0")/win95_nt4_imports.txt" |
+    awk 'NF && $3 == "95" && $4 + 0 <= 4.0 {print tolower($1), $2}')
 headers=$("$objdump" -p "$program")
 fail=0
 
@@ -44,6 +45,20 @@ for media in removable network; do
         fail=1
     }
 done
+# No static constructor or destructor: the launcher's entry runs none, so
+# one would silently go unrun. The linker closes .text with both lists,
+# each a -1, the functions' addresses and a 0; empty, they are those four
+# words alone.
+[ "$format" = pei-i386 ] && word=4 || word=8
+text=$(mktemp)
+"${objdump%objdump}objcopy" -O binary --only-section=.text "$program" "$text"
+lists=$(tail -c $((4 * word)) "$text" | od -An -v -tx1 | tr -d ' \n')
+rm -f "$text"
+empty=$(printf 'ff%.0s' $(seq $word); printf '00%.0s' $(seq $word))
+[ "$lists" = "$empty$empty" ] || {
+    echo "$program has a static constructor or destructor, which nothing would run"
+    fail=1
+}
 # The application manifest: exactly one (type 24, id 1), well-formed, naming
 # Windows Vista, 7, 8, 8.1 and 10/11 as supported, and asking for no
 # execution level. Read from the resource directory that objdump prints.
@@ -95,11 +110,11 @@ done
 if [ "$format" = pei-i386 ]; then
     while read -r dll function; do
         grep -qxF "$dll $function" <<<"$allowed" || {
-            echo "imports $function from $dll, which is not known to be in Windows 98 and NT 4.0"
+            echo "imports $function from $dll, which is not known to be in Windows 95 and NT 4.0"
             fail=1
         }
     done <<<"$imports"
-    echo "$(wc -l <<<"$imports") imported functions checked against Windows 98 and NT 4.0"
+    echo "$(wc -l <<<"$imports") imported functions checked against Windows 95 and NT 4.0"
 fi
 echo "size: $(stat -c %s "$program") bytes"
 exit $fail

@@ -29,6 +29,8 @@
 //     broadcast       sends WM_FONTCHANGE to every top-level window, as an
 //                     installer does after adding a font, and logs the MS
 //                     the call took: it returns once every window answered
+#include "launcher/guard.h"
+
 #include <windows.h>
 
 #include <cctype>
@@ -39,6 +41,12 @@
 
 // launcher/guard.cpp's.
 extern "C" uintptr_t __stack_chk_guard;
+
+// Seeded before WinMain, as install.exe's entry seeds it.
+__attribute__((constructor, no_stack_protector)) void Seed_At_Start()
+{
+    Seed_Guard();
+}
 
 namespace
 {
