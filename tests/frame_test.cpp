@@ -18,11 +18,14 @@ class FrameTest : public ::testing::Test
     void SetUp() override
     {
         DeleteTree(company_key);
+        DeleteFileA(planted_dll);
     }
     void TearDown() override
     {
         DeleteTree(company_key);
+        DeleteFileA(planted_dll);
     }
+    const char *planted_dll = "E:\\uxtheme.dll";
     void Install()
     {
         WriteText(record_key, "folder", "G:\\VEXMOOR");
@@ -141,19 +144,33 @@ TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)
     struct {
         int show;
         bool iconic, zoomed;
-        bool again = false; // then started again: brings the window back, in front
+        bool again = false;   // then started again: brings the window back, in front
+        bool planted = false; // with a uxtheme.dll planted beside it
     } cases[] = {
         {SW_SHOWNORMAL, false, false},
         {SW_SHOWMINNOACTIVE, true, false},
         {SW_SHOWMAXIMIZED, false, true},
         {SW_SHOWMINNOACTIVE, false, false, true}, // restored, then in front
         {SW_SHOWNOACTIVATE, false, false, true},  // brought in front
+        // The session prefers a uxtheme.dll beside the program to its own,
+        // as Windows does for a DLL that is not a known system DLL: the
+        // launcher loads DLLs from the system folder alone. Last: the DLL
+        // stays until the test ends.
+        {SW_SHOWNORMAL, false, false, false, true},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.show);
+        char mark[MAX_PATH];
+        lstrcpyA(mark + GetTempPathA(MAX_PATH, mark), "planted.mark");
+        DeleteFileA(mark);
+        if (c.planted) {
+            ASSERT_TRUE(CopyFileA((ProgramFolder() + "planted.dll").c_str(), planted_dll, FALSE));
+        }
         LauncherRun run("install.exe", "E:\\SETUP", c.show);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(mark))
+            << "the planted DLL was loaded";
         if (c.again)
             ExpectSecondStartBringsForward(window);
         EXPECT_EQ(c.iconic, (bool)IsIconic(window));

@@ -47,12 +47,15 @@ write_env() {
     else
         loader=/usr/lib/wine/wine64 winearch=win64
     fi
+    # uxtheme=n,b: a uxtheme.dll beside a program comes before Wine's own,
+    # as Windows prefers one for a DLL that is not a known system DLL. The
+    # tests plant one beside install.exe, which must not load it.
     cat >"$state/env" <<ENV
 export WINEPREFIX='$prefix'
 export WINEARCH=$winearch
 export WINE_LOADER='$loader'
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d;uxtheme=n,b'
 export DISPLAY='$(cat "$state/display")'
 ENV
 }
