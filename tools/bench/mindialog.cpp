@@ -1,6 +1,7 @@
 // The benchmark's yardstick: registers the launcher's window class, creates
 // the launcher's dialog template, shows it and does nothing else. Any
-// command or closing the window ends it.
+// command or closing the window ends it. Built twice: with MinGW's C
+// runtime, and with MINDIALOG_NO_RUNTIME without one, as install.exe is.
 #include <windows.h>
 
 namespace
@@ -37,3 +38,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         DispatchMessageA(&msg);
     return 0;
 }
+
+#ifdef MINDIALOG_NO_RUNTIME
+// In place of the runtime's entry: the show command as WinMain takes it.
+extern "C" void WinMainCRTStartup(void)
+{
+    STARTUPINFOA startup;
+    startup.cb = sizeof(startup);
+    GetStartupInfoA(&startup);
+    int show = startup.dwFlags & STARTF_USESHOWWINDOW ? startup.wShowWindow : SW_SHOWDEFAULT;
+    ExitProcess(WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), show));
+}
+#endif
