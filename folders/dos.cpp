@@ -1,4 +1,5 @@
 #include "folders/dos.h"
+#include "folders/folders.h"
 
 #include <windows.h>
 
@@ -9,15 +10,7 @@ namespace
 // The drive of a full path ("E:\SETUP"), A = 0, or -1 for none (a UNC path).
 int Drive_Of(const char *path)
 {
-    char letter = path[0];
-
-    if (path[1] != ':')
-        return -1;
-    if (letter >= 'a' && letter <= 'z')
-        return letter - 'a';
-    if (letter >= 'A' && letter <= 'Z')
-        return letter - 'A';
-    return -1;
+    return path[1] == ':' ? Get_Drive(path[0]) - 1 : -1;
 }
 
 // Remembers the current folder as its drive's own, as the C runtime does:

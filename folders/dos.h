@@ -1,6 +1,7 @@
 // Drive and folder calls in the style of the DOS runtime, written over the
-// Win32 calls: install.exe has no C runtime. Drive numbers for getdisk and setdisk count A as 0;
-// getcurdir counts A as 1 and takes 0 for the current drive.
+// Win32 calls: install.exe has no C runtime. Drive numbers for getdisk and
+// setdisk count A as 0; getcurdir counts A as 1 and takes 0 for the current
+// drive.
 #pragma once
 
 extern "C" {
