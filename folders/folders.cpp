@@ -88,7 +88,7 @@ int New_Directory(HWND window, const char *folder, const WCHAR *wide)
     // Anything before the drive letter is skipped.
     const char *path = folder + sep - 1;
     if (Change_Folder(Get_Drive(path[0]) - 1, path, Wide_From_Drive(wide, path[0])) != 0) {
-        OkMessage(window, "Folder Error %s", path);
+        OkMessage(window, szFolderError, path);
         return FOLDER_CHANGE_FAILED;
     }
     return FOLDER_ENTERED;

@@ -8,11 +8,6 @@
 
 namespace
 {
-const char setup_command[] = "setup.exe";
-const char sound_program[] = "Setsound.exe";
-// Its last character becomes the start drive's letter.
-const char sound_switch[] = " /Dx";
-
 // Starts `command` in the current folder and waits until it has ended.
 int Run_And_Wait(const char *command)
 {
@@ -25,7 +20,7 @@ int Run_And_Wait(const char *command)
 int Exec_Setup()
 {
     Start_Directory();
-    return Run_And_Wait(setup_command);
+    return Run_And_Wait(szInstaller);
 }
 
 int Delay_Read_Reg()
@@ -42,14 +37,17 @@ int Delay_Read_Reg()
 
 int Exec_SetSound(HWND window)
 {
-    // 17 characters with the terminator: far from the buffer's end.
+    // "Setsound.exe /DE": the edition's build has checked that its program
+    // and switch leave room here for the letter and the terminator.
     char command[MAX_PATH];
-
-    lstrcpyA(command, sound_program);
-    lstrcatA(command, sound_switch);
     // The drive the launcher was started from: the sound setup finds the
     // CD's files there.
-    command[lstrlenA(command) - 1] = (char)('A' + startdisk);
+    char letter[] = {(char)('A' + startdisk), '\0'};
+
+    lstrcpyA(command, szSoundSetup);
+    lstrcatA(command, " ");
+    lstrcatA(command, szSoundSwitch);
+    lstrcatA(command, letter);
 
     Start_Directory();
     if (New_Directory(window, szFolderRead, szFolderReadW) != FOLDER_ENTERED)
@@ -73,9 +71,9 @@ void Install_Command(HWND window)
     if (ReadRegistry(szCompanyName, szProductName, szVersionName))
         DeleteRegistry(szCompanyName, szProductName, szVersionName);
     if (Install_Game(window) == 1)
-        OkMessage(window, "Installation complete %s", " ");
+        OkMessage(window, szInstallComplete, " ");
     else
-        OkMessage(window, "Installation incomplete %s", " ");
+        OkMessage(window, szInstallIncomplete, " ");
 }
 
 void First_Run(HWND window)
@@ -84,5 +82,5 @@ void First_Run(HWND window)
     if (Install_Game(window))
         Play_Game(window);
     else
-        OkMessage(window, "Installation Incomplete %s", " ");
+        OkMessage(window, szFirstRunIncomplete, " ");
 }

@@ -2,8 +2,6 @@
 
 #include <iterator>
 
-const char warning_caption[] = "Install";
-
 namespace
 {
 // wsprintfA never writes more than 1024 characters, terminator included.
@@ -16,7 +14,7 @@ int OkMessage(HWND owner, const char *format, const char *argument)
     char text[576];
 
     if (argument[0] == '\0')
-        argument = "(untitled)";
+        argument = szUntitled;
     wsprintfA(formatted, format, argument);
     // A long argument (a folder text from the registry, say) is cut to fit
     // the box's text rather than written past it.

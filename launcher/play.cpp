@@ -6,16 +6,13 @@
 
 namespace
 {
-const char play_command[] = "vexmoor.bat";
-const char continue_command[] = "REPLAY.BAT";
-
 // Makes the game folder current, so that the game's batch files run there.
 // New_Directory warns of a change of folder that failed; this warning then
 // names the folder the record gave.
 int Enter_Game_Folder(HWND window)
 {
     if (New_Directory(window, szFolderRead, szFolderReadW) != FOLDER_ENTERED) {
-        OkMessage(window, "Cannot Find %s", szFolderRead);
+        OkMessage(window, szCannotFind, szFolderRead);
         return 0;
     }
     return 1;
@@ -24,7 +21,7 @@ int Enter_Game_Folder(HWND window)
 
 int Exec_Pif()
 {
-    if (!Do_Process(play_command))
+    if (!Do_Process(szGame))
         return 0;
     return Wait_Finish();
 }
@@ -34,7 +31,7 @@ int Play_Game(HWND window)
     if (!Enter_Game_Folder(window))
         return 0;
     if (!Exec_Pif()) {
-        OkMessage(window, "Game Run Error %s", "1");
+        OkMessage(window, szGameRunError, "1");
         return 0;
     }
     return 1;
@@ -45,5 +42,5 @@ int Continue_Game(HWND window)
     if (!Enter_Game_Folder(window))
         return 0;
     // No wait: the launcher ends while the game goes on.
-    return Do_Process(continue_command) ? 1 : 0;
+    return Do_Process(szContinueGame) ? 1 : 0;
 }

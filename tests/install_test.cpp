@@ -26,18 +26,91 @@ void Run_And_Wait(const char *command, const Caller & = {})
     CloseHandle(child.hProcess);
 }
 
+// Another edition of install.exe (editions/), and what it must show and do.
+struct Edition {
+    const char *program;     // built into a folder of its own
+    UINT code_page;          // of its texts: the tests run under it
+    const char *company_key; // deleted before and after
+    const char *created_key; // the key its first run creates
+    const char *record_key;  // where its installer writes the record
+    const char *programs[3]; // installer, sound setup, game
+    const char *roles[3];    // what the stand-in logs of each
+    const char *sound_line;  // the sound setup's command line
+    Texts window;            // caption, then the controls in template order
+    const char *warning[2];  // caption and text after the game is missing
+};
+
+// clang-format off
+const Edition english = {
+    "english\\install.exe", 1252, "Software\\Marrowgate Studios", "Software\\Marrowgate Studios",
+    "Software\\Marrowgate Studios\\Tidewater\\2.1",
+    {"TWSETUP.EXE", "TWSOUND.EXE", "TIDEWATR.BAT"}, {"TWSETUP", "TWSOUND", "GAME"}, "TWSOUND.EXE -disc:E",
+    {"Tidewater", "Play", "Quit", "Insert the Tidewater disc, then choose.", "Continue", "Install"},
+    {"Tidewater Setup", "Tidewater could not be started (error 1)."}};
+const Edition polish = {
+    "polish\\install.exe", 1250, company_key, "Software\\Halvaro\\Vexmoor PL",
+    "Software\\Halvaro\\Vexmoor PL\\Wersja 1.0",
+    {"setup.exe", "Setsound.exe", "vexmoor.bat"}, {"SETUP", "SETSOUND", "GAME"}, "Setsound.exe /DE",
+    {u8"Vexmoor: \u0141owcy cieni", "Graj", u8"Zako\u0144cz",
+     u8"P\u0142yta z gr\u0105 znajduje si\u0119 w nap\u0119dzie CD-ROM.", "Kontynuuj", "Zainstaluj"},
+    {"Instalacja", u8"B\u0142\u0105d uruchomienia gry 1"}};
+// The rows without another edition.
+const Edition vexmoor = {
+    "install.exe", 1252, company_key, product_key, record_key,
+    {"setup.exe", "Setsound.exe", "vexmoor.bat"}, {"SETUP", "SETSOUND", "GAME"}, "Setsound.exe /DE",
+    {}, {}};
+// clang-format on
+
+// The edition's window, once it is installed: its texts, read as Unicode,
+// each fitting its control; a German Vexmoor launcher started beside it
+// runs; and a missing game gives its warning.
+void Check_Edition_Window(const Edition &edition, const Caller & = {})
+{
+    WriteText(record_key, "folder", game_folder);
+    MakeFolders("E:\\GERMAN");
+    ASSERT_TRUE(
+        CopyFileA((ProgramFolder() + "install.exe").c_str(), "E:\\GERMAN\\install.exe", FALSE));
+    LauncherRun run(edition.program);
+    HWND window = run.VisibleWindow();
+    ASSERT_TRUE(window);
+    Texts texts = {UnicodeTextOf(window)};
+    for (const Control &control : ReadControls(window)) {
+        texts.push_back(control.unicode_text);
+        // A button's text stands clear of its edges; the line's must not wrap.
+        int room = control.rect.right - control.rect.left - (control.id == 0xFFFF ? 0 : 6);
+        EXPECT_LE(MeasureDialogFont(control.unicode_text).text_width, room) << control.unicode_text;
+    }
+    EXPECT_EQ(edition.window, texts);
+
+    LauncherRun vexmoor("E:\\GERMAN\\install.exe");
+    HWND vexmoor_window = vexmoor.VisibleWindow();
+    EXPECT_TRUE(vexmoor_window) << "the edition's launcher stopped Vexmoor's";
+    PostMessageA(vexmoor_window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, vexmoor.ExitCode());
+
+    ASSERT_TRUE(DeleteFileA((std::string(game_folder) + "\\" + edition.programs[2]).c_str()));
+    std::vector<SeenBox> boxes = run.Press(window, id_start, 1);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(edition.warning[0], boxes[0].unicode_caption);
+    EXPECT_EQ(edition.warning[1], boxes[0].unicode_text);
+    EXPECT_EQ(0u, run.ExitCode());
+}
+
 // install.exe looks for the record 1 s after the installer has ended, and
 // again each 1 s after, and goes on 2 s after the look that found it.
+// The rows run under the code page of their edition (Vexmoor's 1252), so
+// CTest runs this test a second time under Polish, code page 1250.
 TEST_F(InstallTest, FirstRunInstallsThenPlays)
 {
     const char uninstall[] = "msiexec /x E:\\vexmoor.msi /qn";
     struct {
         const char *how;
-        const char *setup;             // the stand-in installer's actions
-        const char *late;              // a process the installer leaves behind
-        const char *folder;            // where the sound setup and the game run
-        const char *built = nullptr;   // an installer built for the tests instead
-        const char *package = nullptr; // a Windows Installer package put beside it
+        const char *setup;                // the stand-in installer's actions
+        const char *late;                 // a process the installer leaves behind
+        const char *folder;               // where the sound setup and the game run
+        const char *built = nullptr;      // an installer built for the tests instead
+        const char *package = nullptr;    // a Windows Installer package put beside it
+        const Edition *edition = nullptr; // another edition of install.exe
     } rows[] = {
         {"the installer writes the record", "sleep=300;record=G:\\VEXMOOR", "", game_folder},
         // While the launcher pauses between its looks for the record.
@@ -56,11 +129,28 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         {"a setup.exe that starts msiexec on a package and ends",
          "start=msiexec /i E:\\vexmoor.msi /qn TARGETDIR=G:\\", "", "G:\\VEXMSI", nullptr,
          "vexmoor.msi"},
+        // Other editions' programs, texts and records.
+        {"the English edition", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &english},
+        {"the Polish edition", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &polish},
     };
+    int rows_run = 0;
     for (auto &row : rows) {
+        const Edition &edition = row.edition ? *row.edition : vexmoor;
+        if (edition.code_page != GetACP())
+            continue;
+        rows_run++;
         SCOPED_TRACE(row.how);
         SetUp();
-        PlaceInstaller(row.setup);
+        // SetUp clears Halvaro's keys, and keeps another of its products.
+        if (edition.company_key != company_key)
+            DeleteTree(edition.company_key);
+        PlaceStandIn(std::string("E:\\") + edition.programs[0]);
+        SetChildActions(edition.roles[0], row.setup);
+        if (row.edition) {
+            SetEnvironmentVariableA("STANDIN_RECORD_KEY", edition.record_key);
+            PlaceStandIn(std::string(game_folder) + "\\" + edition.programs[1]);
+            PlaceBatchFile(std::string(game_folder) + "\\" + edition.programs[2], "GAME");
+        }
         if (row.built) {
             std::string built = ProgramFolder() + row.built;
             ASSERT_TRUE(CopyFileA(built.c_str(), "E:\\setup.exe", FALSE)) << built;
@@ -74,8 +164,8 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         }
         SetChildActions("LATE", row.late);
         SetChildActions("GAME", "sleep=500");
-        std::string before = DumpKeys("Software", product_key);
-        LauncherRun run;
+        std::string before = DumpKeys("Software", edition.created_key);
+        LauncherRun run(edition.program);
         MessageWatch warnings(run.Pid());
         EXPECT_EQ(0u, run.ExitCode(30000));
         EXPECT_EQ(Texts{}, WarningTexts(warnings.Stop()));
@@ -85,17 +175,17 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         ExpectNothingLeft();
         // Windows Installer keeps keys of its own (Software\Microsoft\Installer).
         if (!row.package) {
-            EXPECT_EQ(before, DumpKeys("Software", product_key));
+            EXPECT_EQ(before, DumpKeys("Software", edition.created_key));
         }
 
-        Texts roles = row.built ? Texts{} : Texts{"SETUP"};
+        Texts roles = row.built ? Texts{} : Texts{edition.roles[0]};
         if (*row.late)
             roles.push_back("LATE");
-        roles.insert(roles.end(), {"SETSOUND", "GAME"});
+        roles.insert(roles.end(), {edition.roles[1], "GAME"});
         EXPECT_EQ(roles, Roles(log.Runs()));
-        ChildRun sound = log.Only("SETSOUND");
+        ChildRun sound = log.Only(edition.roles[1]);
         EXPECT_EQ(row.folder, sound.unicode_folder);
-        EXPECT_EQ("Setsound.exe /DE", sound.command_line);
+        EXPECT_EQ(edition.sound_line, sound.command_line);
         ChildRun game = log.Only("GAME");
         EXPECT_EQ(row.folder, game.unicode_folder);
         ASSERT_GE(sound.ended, 0);
@@ -105,9 +195,9 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         if (row.built)
             continue; // no log of the installer's own
 
-        ChildRun setup = log.Only("SETUP");
+        ChildRun setup = log.Only(edition.roles[0]);
         EXPECT_EQ("E:\\", setup.folder);
-        EXPECT_EQ("setup.exe", setup.command_line);
+        EXPECT_EQ(edition.programs[0], setup.command_line);
         EXPECT_EQ(0u, setup.exit_code);
         ASSERT_GE(setup.ended, 0);
         EXPECT_GE(sound.started - setup.ended, 3000);
@@ -121,7 +211,12 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
             EXPECT_GE(log.Only("LATE").broadcast_ms, 0) << "the broadcast was not answered";
             EXPECT_LT(log.Only("LATE").broadcast_ms, 2000);
         }
+        if (row.edition) {
+            Check_Edition_Window(edition);
+            DeleteTree(edition.company_key);
+        }
     }
+    EXPECT_GT(rows_run, 0) << "no row is in code page " << GetACP();
 }
 
 TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)

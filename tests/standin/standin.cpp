@@ -13,7 +13,8 @@
 // and GUARD the stack guard's value. It carries out the actions in
 // STANDIN_<ROLE> (UTF-8), separated by ';':
 //     record=FOLDER   writes the installation record naming FOLDER, as
-//                     Unicode text
+//                     Unicode text, under the key STANDIN_RECORD_KEY names
+//                     (another edition's), else Vexmoor's
 //     sleep=MS        sleeps
 //     spawn=ROLE      starts another stand-in in ROLE and does not wait for it
 //     start=COMMAND   starts COMMAND (msiexec on a package, say) and does not
@@ -50,7 +51,7 @@ __attribute__((constructor, no_stack_protector)) void Seed_At_Start()
 
 namespace
 {
-const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
+const char vexmoor_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 
 long long Now_Ms()
 {
@@ -119,11 +120,17 @@ void Log(const std::string &line)
     CloseHandle(file);
 }
 
+std::wstring Record_Key()
+{
+    std::string key = Environment("STANDIN_RECORD_KEY");
+    return Wide(key.empty() ? vexmoor_key : key);
+}
+
 void Write_Record(const std::string &folder)
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, record_key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, Record_Key().c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     std::wstring text = Wide(folder);
     RegSetValueExW(key, L"folder", 0, REG_SZ, (const BYTE *)text.c_str(),
@@ -133,12 +140,12 @@ void Write_Record(const std::string &folder)
 
 std::string Read_Record()
 {
-    char folder[1024];
+    wchar_t folder[1024];
     DWORD size = sizeof(folder);
-    if (RegGetValueA(HKEY_CURRENT_USER, record_key, "folder", RRF_RT_REG_SZ, nullptr, folder,
-                     &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, Record_Key().c_str(), L"folder", RRF_RT_REG_SZ, nullptr,
+                     folder, &size) != ERROR_SUCCESS)
         return "<none>";
-    return folder;
+    return Utf8(folder);
 }
 
 // Starts `command`; with `wait_ms`, waits that long for it. Returns its exit

@@ -30,6 +30,7 @@ std::string In_Game_Folder(const char *name)
 void FlowTest::SetUp()
 {
     log = ChildLog();
+    SetEnvironmentVariableA("STANDIN_RECORD_KEY", nullptr);
     DeleteTree(company_key);
     DeleteTree(other_company);
     WriteText((std::string(other_company) + "\\Game").c_str(), "path", "C:\\ELSEWHERE");

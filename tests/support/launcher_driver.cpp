@@ -2,6 +2,7 @@
 #include "support/child_log.h"
 #include "support/message_watch.h"
 #include "support/poll.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ RECT DialogPixels(int x, int y, int width, int height, const Caller &)
     return RECT{place.left, place.top, place.left + place.right, place.top + place.bottom};
 }
 
-DialogFont MeasureDialogFont(const char *text, const Caller &)
+DialogFont MeasureDialogFont(const std::string &text, const Caller &)
 {
     DialogFont font{"", {}, -1};
     HWND dialog = Create_Font_Dialog();
@@ -59,7 +60,8 @@ DialogFont MeasureDialogFont(const char *text, const Caller &)
     GetTextFaceA(dc, (int)std::size(face), face);
     font.face = face;
     SIZE extent;
-    if (GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent))
+    std::wstring wide = Wide(text);
+    if (GetTextExtentPoint32W(dc, wide.c_str(), (int)wide.size(), &extent))
         font.text_width = extent.cx;
     SelectObject(dc, old);
     ReleaseDC(dialog, dc);
@@ -74,6 +76,7 @@ std::vector<Control> ReadControls(HWND window)
         Control control{ClassOf(child),
                         GetDlgCtrlID(child),
                         TextOf(child),
+                        UnicodeTextOf(child),
                         (DWORD)GetWindowLongA(child, GWL_STYLE),
                         {}};
         GetWindowRect(child, &control.rect);
@@ -85,7 +88,8 @@ std::vector<Control> ReadControls(HWND window)
 
 LauncherRun::LauncherRun(const char *program, const char *folder, int show, const Caller &)
 {
-    if (program) {
+    bool in_place = program && program[0] && program[1] == ':';
+    if (program && !in_place) {
         std::string built = ProgramFolder() + program;
         EXPECT_TRUE(CopyFileA(built.c_str(), cd_launcher, FALSE)) << built;
     }
@@ -93,8 +97,8 @@ LauncherRun::LauncherRun(const char *program, const char *folder, int show, cons
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = (WORD)show;
-    char command[] = "E:\\install.exe";
-    EXPECT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, folder,
+    std::string command = in_place ? program : cd_launcher;
+    EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
                                &startup, &info_))
         << folder;
 }

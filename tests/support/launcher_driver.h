@@ -16,6 +16,7 @@ struct Control {
     std::string cls;
     int id;
     std::string text;
+    std::string unicode_text; // read as Unicode, in UTF-8
     DWORD style;
     RECT rect; // in pixels, relative to the window's client area
 };
@@ -28,7 +29,8 @@ class LauncherRun
   public:
     // Copies bin\<program> to E:\install.exe and starts it there with
     // `folder` current and `show` as its show command. A null `program`
-    // starts the E:\install.exe in place, as a second start from the CD.
+    // starts the E:\install.exe in place, as a second start from the CD; a
+    // `program` with a drive ("E:\OTHER\install.exe") starts that in place.
     explicit LauncherRun(const char *program = "install.exe", const char *folder = "E:\\",
                          int show = SW_SHOWNORMAL, const Caller & = {});
     // Ends the launcher if it still runs.
@@ -96,4 +98,5 @@ struct DialogFont {
     SIZE base;        // pixels for 4 horizontal and 8 vertical dialog units
     int text_width;   // the measured text's width in pixels; -1 unmeasured
 };
-DialogFont MeasureDialogFont(const char *text, const Caller & = {});
+// Measures `text`, given in UTF-8.
+DialogFont MeasureDialogFont(const std::string &text, const Caller & = {});

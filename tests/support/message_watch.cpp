@@ -3,6 +3,7 @@
 #include "support/poll.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace
 {
@@ -51,8 +52,15 @@ void MessageWatch::Run()
             if (process != process_ || !IsWindowVisible(box))
                 continue;
             if (std::find(recorded_.begin(), recorded_.end(), box) == recorded_.end()) {
-                SeenBox seen{TextOf(box), "", GetWindow(box, GW_OWNER), false, false, NowMs()};
-                seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+                HWND text = GetDlgItem(box, 0xFFFF);
+                SeenBox seen{TextOf(box),
+                             TextOf(text),
+                             UnicodeTextOf(box),
+                             UnicodeTextOf(text),
+                             GetWindow(box, GW_OWNER),
+                             false,
+                             false,
+                             NowMs()};
                 seen.owner_enabled = seen.owner && IsWindowEnabled(seen.owner);
                 EnumChildWindows(box, Find_Exclamation, (LPARAM)&seen.exclamation);
                 seen_.push_back(seen);
@@ -89,6 +97,15 @@ std::string TextOf(HWND window)
     char text[2048] = "";
     GetWindowTextA(window, text, sizeof(text));
     return text;
+}
+
+std::string UnicodeTextOf(HWND window)
+{
+    wchar_t text[2048] = L"";
+    GetWindowTextW(window, text, (int)std::size(text));
+    char utf8[4 * std::size(text)] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    return utf8;
 }
 
 HWND CreateOwnerWindow()

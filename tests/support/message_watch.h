@@ -13,6 +13,7 @@
 struct SeenBox {
     std::string caption;
     std::string text;
+    std::string unicode_caption, unicode_text; // both read as Unicode, in UTF-8
     HWND owner;
     bool owner_enabled; // the owner's state while the box was shown
     bool exclamation;   // it shows the system's exclamation icon
@@ -54,6 +55,8 @@ class MessageWatch
 // A window's class name and text, read as another process would.
 std::string ClassOf(HWND window);
 std::string TextOf(HWND window);
+// The text read as Unicode, in UTF-8.
+std::string UnicodeTextOf(HWND window);
 
 // A hidden top-level window to own the warnings under test.
 HWND CreateOwnerWindow();
