@@ -1,5 +1,5 @@
 // Every name and text of the edition install.exe is built for: edition.h is
-// made from its edition file (editions/) by tools/edition.py, which has
+// made from its edition file (editions/) by tools/edition/edition.py, which has
 // checked that each fits where it goes.
 #include "launcher/launcher.h"
 

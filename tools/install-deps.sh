@@ -3,21 +3,49 @@
 # the MinGW-w64 cross compilers, Wine (32-bit, and 64-bit for machines that
 # cannot run 32-bit code) with its own fonts, Xvfb, CMake, GoogleTest's
 # sources, and the installer builders NSIS (the demo CD's setup.exe and a
-# test installer) and wixl (a test's Windows Installer package), and xmllint,
-# which checks install.exe's manifest.
+# test installer) and wixl (a test's Windows Installer package), xmllint,
+# which checks install.exe's manifest, Python, which reads the edition files,
+# and the Polish locale, under which Wine's code page is 1250.
 # Further Debian packages may be named as arguments (the demo's CD image needs
-# xorriso). Does nothing when everything is already there.
+# xorriso), and further locales as --locale NAME (tools/edition.sh asks for
+# its edition's). Does nothing when everything is already there.
 set -euo pipefail
 
-need=()
-have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for pkg in mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb cmake googletest nsis wixl libxml2-utils "$@"; do
-    have_pkg "$pkg" || need+=("$pkg")
+locales=(pl_PL.UTF-8)
+packages=()
+while [ $# -gt 0 ]; do
+    case $1 in
+    --locale)
+        locales+=("$2")
+        shift 2
+        ;;
+    *)
+        packages+=("$1")
+        shift
+        ;;
+    esac
 done
-[ ${#need[@]} -eq 0 ] && exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# "pl_PL.UTF-8" is listed by locale -a as "pl_PL.utf8".
+have_locale() { locale -a 2>/dev/null | grep -qix "${1%%.*}.utf-\?8"; }
+make_locales() {
+    for name in "${locales[@]}"; do
+        have_locale "$name" || $sudo localedef -i "${name%%.*}" -f UTF-8 "$name"
+    done
+}
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+for pkg in mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb cmake googletest nsis wixl libxml2-utils python3 locales ${packages[@]+"${packages[@]}"}; do
+    have_pkg "$pkg" || need+=("$pkg")
+done
+if [ ${#need[@]} -eq 0 ]; then
+    make_locales
+    exit 0
+fi
 echo "Installing: ${need[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
@@ -25,3 +53,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+make_locales

@@ -3,6 +3,8 @@
 
     edition.py EDITION_FILE OUTPUT_FOLDER    writes edition.h and install.manifest
     edition.py --check EDITION_FILE          only checks the file
+    edition.py --locale EDITION_FILE         prints a Linux locale whose Windows
+                                             code page is the edition's
 
 An edition file is UTF-8 text, one "setting = value" a line; blank lines and
 lines that start with "#" are left out. A file with a fault stops here with
@@ -21,6 +23,11 @@ FACE_BUFFER = 32  # a font's name
 
 # Windows' single-byte ANSI code pages, which the launcher's texts may be in.
 CODE_PAGES = (874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258)
+
+# A locale under which Wine's ANSI code page is each of them.
+LOCALES = {874: "th_TH.UTF-8", 1250: "pl_PL.UTF-8", 1251: "ru_RU.UTF-8", 1252: "C.UTF-8",
+           1253: "el_GR.UTF-8", 1254: "tr_TR.UTF-8", 1255: "he_IL.UTF-8", 1256: "ar_SA.UTF-8",
+           1257: "lt_LT.UTF-8", 1258: "vi_VN.UTF-8"}
 
 # Each setting and what it is. "caption" alone may be left out.
 SETTINGS = {
@@ -228,7 +235,7 @@ def header(values, source):
         ("FILE_DESCRIPTION", "file_description"),
     ]
     lines = [
-        "// Made by tools/edition.py from %s; not to be edited." % os.path.basename(source),
+        "// Made by tools/edition/edition.py from %s; not to be edited." % os.path.basename(source),
         "#pragma once",
         "#ifdef RC_INVOKED",
         "#pragma code_page(%d)" % code_page,
@@ -269,7 +276,8 @@ def write(path, text):
 
 
 def main(arguments):
-    check_only = arguments[:1] == ["--check"]
+    mode = arguments[0] if arguments[:1] in (["--check"], ["--locale"]) else None
+    check_only = mode is not None
     if check_only:
         arguments = arguments[1:]
     if len(arguments) != (1 if check_only else 2):
@@ -282,10 +290,12 @@ def main(arguments):
         where = source if fault.line is None else "%s:%d" % (source, fault.line)
         print("%s: %s" % (where, fault), file=sys.stderr)
         return 1
+    if mode == "--locale":
+        print(LOCALES[values["code_page"]])
     if check_only:
         return 0
     folder = arguments[1]
-    template = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "launcher",
+    template = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "launcher",
                             "resources", "install.manifest")
     os.makedirs(folder, exist_ok=True)
     write(os.path.join(folder, "install.manifest"), manifest(values, template))

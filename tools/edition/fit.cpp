@@ -1,0 +1,106 @@
+// Checks that an edition's texts fit the launcher window: builds the window
+// from install.exe's own template, hidden, and measures each text in the
+// font the dialog manager chose for it.
+//     fit.exe INSTALL_EXE
+// Prints "SETTING: W of ROOM pixels" for each text that does not fit, and
+// ends with 1 then; 0 when all fit, 2 when the template cannot be read.
+#include <windows.h>
+
+#include <cstdio>
+#include <iterator>
+
+namespace
+{
+// The controls of the template, by id, and the setting that names each text.
+const struct {
+    int id;
+    const char *setting;
+} controls[] = {
+    {1, "start_button"},     {2, "cancel_button"},    {0xFFFF, "line"},
+    {101, "continue_button"}, {102, "install_button"},
+};
+// A push button draws its text inside a 3D edge and its focus rectangle.
+const int button_margin = 6;
+
+// Width in pixels of `text` as `window` draws it (a "&" marks a letter).
+int Text_Width(HWND window, HFONT font, const wchar_t *text)
+{
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT rect = {0, 0, 0, 0};
+    DrawTextW(dc, text, -1, &rect, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return rect.right - rect.left;
+}
+
+int Report(const char *setting, int width, int room)
+{
+    if (width <= room)
+        return 0;
+    std::printf("%s: %d of %d pixels\n", setting, width, room);
+    return 1;
+}
+
+// The caption beside the window's icon and its close box.
+int Caption_Fault(HWND window)
+{
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        return Report("caption", 1, 0);
+    HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, (int)std::size(text));
+    RECT frame;
+    GetWindowRect(window, &frame);
+    int room = frame.right - frame.left - 2 * GetSystemMetrics(SM_CXFRAME) -
+               GetSystemMetrics(SM_CXSMICON) - 2 * GetSystemMetrics(SM_CXSIZE);
+    int fault = Report("caption", Text_Width(window, font, text), room);
+    DeleteObject(font);
+    return fault;
+}
+
+int Control_Fault(HWND window, int id, const char *setting)
+{
+    HWND control = GetDlgItem(window, id);
+    if (!control)
+        return Report(setting, 1, 0);
+    wchar_t text[512] = L"";
+    GetWindowTextW(control, text, (int)std::size(text));
+    RECT rect;
+    GetClientRect(control, &rect);
+    int room = rect.right - (id == 0xFFFF ? 0 : button_margin);
+    HFONT font = (HFONT)SendMessageW(control, WM_GETFONT, 0, 0);
+    return Report(setting, Text_Width(control, font, text), room);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fit.exe INSTALL_EXE\n");
+        return 2;
+    }
+    HMODULE program = LoadLibraryExA(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    // The template names the launcher's private class: a plain dialog's here.
+    WNDCLASSA dialog = {};
+    dialog.style = CS_GLOBALCLASS;
+    dialog.lpfnWndProc = DefDlgProcA;
+    dialog.cbWndExtra = DLGWINDOWEXTRA;
+    dialog.hInstance = GetModuleHandleA(nullptr);
+    dialog.lpszClassName = "Install";
+    RegisterClassA(&dialog);
+    HWND window =
+        program ? CreateDialogParamA(program, "INSTALL", nullptr, nullptr, 0) : nullptr;
+    if (!window) {
+        std::fprintf(stderr, "%s: no launcher window template (error %lu)\n", argv[1],
+                     GetLastError());
+        return 2;
+    }
+    int faults = Caption_Fault(window);
+    for (auto &control : controls)
+        faults += Control_Fault(window, control.id, control.setting);
+    DestroyWindow(window);
+    return faults ? 1 : 0;
+}
