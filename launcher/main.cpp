@@ -7,11 +7,11 @@
 
 namespace
 {
-// 1 when another launcher of this product runs in this session. The mutex
-// stays open until the process ends, which closes it.
-// launcher_mutex has no backslash: the mutex lives in the session's own
-// namespace, so that two users of one PC (fast user switching, a terminal
-// server) each keep their own launcher.
+// 1 when another launcher of this edition runs in this session. The mutex
+// stays open until the process ends, which closes it. Its name has no
+// backslash: it lives in the session's own namespace, so that two users of
+// one PC (fast user switching, a terminal server) each keep their own
+// launcher.
 int Another_Launcher_Runs()
 {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, launcher_mutex);
