@@ -42,7 +42,7 @@ fi
 cmake --build "$build/$arch" --parallel "$(nproc)" --target edition_fit >/dev/null
 
 # The texts measured as Wine draws them, in the edition's code page.
-session=$build/fit
+session=$build/fit-$arch
 bash tools/wine-session.sh start "$session" "$arch" >/dev/null
 status=0
 # Wine shows the root of the Linux file system as Z:.
