@@ -20,12 +20,12 @@ output=$(realpath -m "${2:-build/editions/$name}")
 build=build/editions/$name.build
 check=tools/edition/edition.py
 
+rm -f "$output/install.exe"
 bash tools/install-deps.sh
 # Every fault of the file itself shows here, before anything is built.
 python3 "$check" --check "$edition"
 locale=$(python3 "$check" --locale "$edition")
 bash tools/install-deps.sh --locale "$locale"
-rm -f "$output/install.exe"
 
 # The shipped launcher is 32-bit; fit.exe runs as the Wine here can.
 arch=$(bash tools/wine-arch.sh)
