@@ -94,6 +94,7 @@ void Check_Edition_Window(const Edition &edition, const Caller & = {})
     EXPECT_EQ(edition.warning[0], boxes[0].unicode_caption);
     EXPECT_EQ(edition.warning[1], boxes[0].unicode_text);
     EXPECT_EQ(0u, run.ExitCode());
+    DeleteFileA("E:\\GERMAN\\install.exe");
 }
 
 // install.exe looks for the record 1 s after the installer has ended, and

@@ -53,14 +53,10 @@ void MessageWatch::Run()
                 continue;
             if (std::find(recorded_.begin(), recorded_.end(), box) == recorded_.end()) {
                 HWND text = GetDlgItem(box, 0xFFFF);
-                SeenBox seen{TextOf(box),
-                             TextOf(text),
-                             UnicodeTextOf(box),
-                             UnicodeTextOf(text),
-                             GetWindow(box, GW_OWNER),
-                             false,
-                             false,
-                             NowMs()};
+                SeenBox seen{TextOf(box), TextOf(text), "",     "", GetWindow(box, GW_OWNER),
+                             false,       false,        NowMs()};
+                seen.unicode_caption = UnicodeTextOf(box);
+                seen.unicode_text = UnicodeTextOf(text);
                 seen.owner_enabled = seen.owner && IsWindowEnabled(seen.owner);
                 EnumChildWindows(box, Find_Exclamation, (LPARAM)&seen.exclamation);
                 seen_.push_back(seen);
