@@ -5,9 +5,9 @@
 
 #include "edition.h"
 
-const char szCompanyName[] = EDITION_COMPANY;
-const char szProductName[] = EDITION_PRODUCT;
-const char szVersionName[] = EDITION_VERSION;
+const char szCompanyName[] = EDITION_KEY_COMPANY;
+const char szProductName[] = EDITION_KEY_PRODUCT;
+const char szVersionName[] = EDITION_KEY_VERSION;
 const char launcher_mutex[] = EDITION_MUTEX;
 
 const char warning_caption[] = EDITION_WARNING_CAPTION;

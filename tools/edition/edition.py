@@ -219,21 +219,6 @@ def header(values, source):
     language = values["file_language"]
     code_page = values["code_page"]
     version_text, version_numbers = values["file_version"]
-    texts = [
-        ("COMPANY", "key_company"), ("PRODUCT", "key_product"), ("VERSION", "key_version"),
-        ("CAPTION", "caption"), ("FONT_NAME", "font_name"), ("LINE", "line"),
-        ("START_BUTTON", "start_button"), ("CONTINUE_BUTTON", "continue_button"),
-        ("INSTALL_BUTTON", "install_button"), ("CANCEL_BUTTON", "cancel_button"),
-        ("WARNING_CAPTION", "warning_caption"), ("UNTITLED", "untitled"),
-        ("CANNOT_FIND", "cannot_find"), ("GAME_RUN_ERROR", "game_run_error"),
-        ("FOLDER_ERROR", "folder_error"), ("INSTALL_COMPLETE", "install_complete"),
-        ("INSTALL_INCOMPLETE", "install_incomplete"),
-        ("FIRST_RUN_INCOMPLETE", "first_run_incomplete"), ("INSTALLER", "installer"),
-        ("SOUND_SETUP", "sound_setup"), ("SOUND_DRIVE_SWITCH", "sound_drive_switch"),
-        ("GAME", "game"), ("CONTINUE_GAME", "continue_game"),
-        ("FILE_COMPANY", "file_company"), ("FILE_PRODUCT", "file_product"),
-        ("FILE_DESCRIPTION", "file_description"),
-    ]
     lines = [
         "// Made by tools/edition/edition.py from %s; not to be edited." % os.path.basename(source),
         "#pragma once",
@@ -243,7 +228,9 @@ def header(values, source):
         "#define EDITION_CODE_PAGE %d" % code_page,
         "#define EDITION_FONT_SIZE %d" % values["font_size"],
     ]
-    lines += ["#define EDITION_%s %s" % (macro, c_string(values[name])) for macro, name in texts]
+    # Each text as EDITION_<SETTING>: EDITION_KEY_COMPANY, EDITION_START_BUTTON.
+    lines += ["#define EDITION_%s %s" % (name.upper(), c_string(value))
+              for name, value in values.items() if isinstance(value, bytes)]
     # One name per company and product: two editions' launchers never see
     # each other as the one that runs.
     mutex = values["key_company"] + b" " + values["key_product"] + b" " + LAUNCHER_NAME.encode()
