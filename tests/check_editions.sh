@@ -17,9 +17,9 @@ failures=0
 # "+" adds the line VALUE at the end. EXPECTED is how the message goes on
 # after "bad.edition".
 rows=(
-    "+|colour = red|:79: unknown setting \"colour\""
-    "+|game = TIDEWATR.BAT|:79: \"game\" is set twice (first on line 66)"
-    "+|just some words|:79: is not \"setting = value\""
+    "+|colour = red|:83: unknown setting \"colour\""
+    "+|game = TIDEWATR.BAT|:83: \"game\" is set twice (first on line 66)"
+    "+|just some words|:83: is not \"setting = value\""
     "game|-|: no setting \"game\""
     "start_button||:36: \"start_button\" is empty"
     "code_page|65001|:16: \"code_page\" must be one of 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258"

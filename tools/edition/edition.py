@@ -5,6 +5,11 @@
     edition.py --check EDITION_FILE          only checks the file
     edition.py --locale EDITION_FILE         prints a Linux locale whose Windows
                                              code page is the edition's
+    edition.py --disc EDITION_FILE           prints what its disc needs, a line
+                                             each: the disc's label, the
+                                             installer, the sound setup, the
+                                             game, the game continued, and the
+                                             product's name
 
 An edition file is UTF-8 text, one "setting = value" a line; blank lines and
 lines that start with "#" are left out. A file with a fault stops here with
@@ -20,6 +25,7 @@ COMMAND_BUFFER = 260  # a program's command line
 WARNING_BUFFER = 576  # a warning's text once formatted
 FOLDER_BUFFER = 260  # the longest folder a warning names
 FACE_BUFFER = 32  # a font's name
+LABEL_LENGTH = 16  # a disc's label, in characters
 
 # Windows' single-byte ANSI code pages, which the launcher's texts may be in.
 CODE_PAGES = (874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258)
@@ -61,6 +67,7 @@ SETTINGS = {
     "file_description": "text",
     "file_version": "file_version",
     "file_language": "file_language",
+    "disc_label": "disc_label",
 }
 OPTIONAL = {"caption"}
 # Characters Windows allows in no file name.
@@ -161,6 +168,13 @@ def check_value(name, kind, value, line, code_page):
             raise Fault(line, '"file_language" must be a Windows language id of four hex '
                         'digits ("0407" German, "0409" English, "0415" Polish)')
         return int(value, 16)
+    if kind == "disc_label":
+        # ISO 9660 holds capitals, digits and "_" alone in a volume's label,
+        # and Joliet's, which Windows shows, 16 characters.
+        if not re.fullmatch(r"[A-Z0-9_]{1,%d}" % LABEL_LENGTH, value):
+            raise Fault(line, '"disc_label" must be 1 to %d capitals A to Z, digits and "_" '
+                        '("TIDEWATER"): a CD\'s label holds no other' % LABEL_LENGTH)
+        return value
     text = encoded(name, value, line, code_page)
     if kind == "key" and b"\\" in text:
         raise Fault(line, '"%s" has a backslash' % name)
@@ -263,7 +277,7 @@ def write(path, text):
 
 
 def main(arguments):
-    mode = arguments[0] if arguments[:1] in (["--check"], ["--locale"]) else None
+    mode = arguments[0] if arguments[:1] in (["--check"], ["--locale"], ["--disc"]) else None
     check_only = mode is not None
     if check_only:
         arguments = arguments[1:]
@@ -279,6 +293,11 @@ def main(arguments):
         return 1
     if mode == "--locale":
         print(LOCALES[values["code_page"]])
+    if mode == "--disc":
+        code_page = "cp%d" % values["code_page"]
+        print(values["disc_label"])
+        for name in ("installer", "sound_setup", "game", "continue_game", "file_product"):
+            print(values[name].decode(code_page))
     if check_only:
         return 0
     folder = arguments[1]
