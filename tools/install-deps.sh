@@ -5,9 +5,9 @@
 # sources, and the installer builders NSIS (the demo CD's setup.exe and a
 # test installer) and wixl (a test's Windows Installer package), xmllint,
 # which checks install.exe's manifest, Python, which reads the edition files,
-# and the Polish locale, under which Wine's code page is 1250.
-# Further Debian packages may be named as arguments (the demo's CD image needs
-# xorriso), and further locales as --locale NAME (tools/edition.sh asks for
+# osslsigncode and openssl, which sign programs, xorriso, which makes the CD
+# images, and the Polish locale, under which Wine's code page is 1250.
+# Further Debian packages may be named as arguments, and further locales as --locale NAME (tools/edition.sh asks for
 # its edition's). Does nothing when everything is already there.
 set -euo pipefail
 
@@ -39,7 +39,7 @@ make_locales() {
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for pkg in mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb cmake googletest nsis wixl libxml2-utils python3 locales ${packages[@]+"${packages[@]}"}; do
+for pkg in mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb cmake googletest nsis wixl libxml2-utils python3 locales osslsigncode openssl xorriso ${packages[@]+"${packages[@]}"}; do
     have_pkg "$pkg" || need+=("$pkg")
 done
 if [ ${#need[@]} -eq 0 ]; then
