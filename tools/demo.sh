@@ -11,7 +11,8 @@
 #                          and checks that no record and no game folder are
 #                          left.
 #   tools/demo.sh --iso    writes an ISO 9660 image of the demo CD, with the
-#                          32-bit programs, for a virtual machine or a disc.
+#                          32-bit programs, for a virtual machine or a disc,
+#                          with tools/disc.sh.
 # The builds are in build/ARCH; the demo's own Wine prefix, CD folder,
 # screenshots and image are in build/demo.
 set -euo pipefail
@@ -35,31 +36,23 @@ lay_out_cd() {
     local tree=$1 cd=$2
     rm -rf "$cd"
     mkdir -p "$cd"
-    cp "$tree/bin/install.exe" "$tree/demo/setup.exe" tools/demo/autorun.inf "$cd/"
+    cp "$tree/bin/install.exe" "$tree/demo/setup.exe" "$cd/"
 }
 
+# The demo CD's image, made as a publisher makes theirs (tools/disc.sh): from
+# a folder with the demo's setup.exe, and the Vexmoor edition.
 write_iso() {
-    bash tools/install-deps.sh xorriso
-    local image=$demo/vexmoor-demo.iso epoch
+    local epoch
     # Every date in the image, and in setup.exe, is the last commit's, so
     # that the same commit gives the same image, byte for byte.
     epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
     # The image is for real Windows: the shipped 32-bit build.
-    SOURCE_DATE_EPOCH=$epoch bash tools/build.sh i686 "${cd_programs[@]}"
-    lay_out_cd build/i686 "$demo/iso"
-    find "$demo/iso" -exec touch -h -d "@$epoch" {} +
-    rm -f "$image"
-    # Joliet and Rock Ridge keep the names' case; plain ISO 9660 names stay 8.3.
-    SOURCE_DATE_EPOCH=$epoch xorriso -as mkisofs -quiet -V VEXMOOR -J -r -o "$image" "$demo/iso"
-    # The image and each file on it, as laid out beside it in iso/.
-    (
-        cd "$demo"
-        find iso -type f | LC_ALL=C sort | xargs sha256sum vexmoor-demo.iso
-    ) >"$demo/SHA256SUMS"
-    echo "CD image: $image ($(stat -c %s "$image") bytes), dated $(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S UTC')"
-    xorriso -indev "$image" -find / -type f 2>/dev/null | sed 's/^/  /'
-    echo "Checksums: $demo/SHA256SUMS (check them with: cd $demo && sha256sum -c SHA256SUMS)"
-    sed 's/^/  /' "$demo/SHA256SUMS"
+    SOURCE_DATE_EPOCH=$epoch bash tools/build.sh i686 demo_setup
+    rm -rf "$demo/folder"
+    mkdir -p "$demo/folder"
+    cp build/i686/demo/setup.exe "$demo/folder/"
+    SOURCE_DATE_EPOCH=$epoch bash tools/disc.sh editions/vexmoor.edition "$demo/folder" \
+        "$demo/vexmoor-demo.iso"
 }
 
 # Runs a Windows program in the demo's Wine session.
