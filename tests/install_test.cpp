@@ -54,6 +54,12 @@ const Edition polish = {
     {u8"Vexmoor: \u0141owcy cieni", "Graj", u8"Zako\u0144cz",
      u8"P\u0142yta z gr\u0105 znajduje si\u0119 w nap\u0119dzie CD-ROM.", "Kontynuuj", "Zainstaluj"},
     {"Instalacja", u8"B\u0142\u0105d uruchomienia gry 1"}};
+// The English launcher signed (tests/check_disc.sh --sign).
+const Edition english_signed = [] {
+    Edition edition = english;
+    edition.program = "english-signed\\install.exe";
+    return edition;
+}();
 // The rows without another edition.
 const Edition vexmoor = {
     "install.exe", 1252, company_key, product_key, record_key,
@@ -133,6 +139,8 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         // Other editions' programs, texts and records.
         {"the English edition", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &english},
         {"the Polish edition", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &polish},
+        {"the English edition, signed", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &english_signed},
     };
     int rows_run = 0;
     for (auto &row : rows) {
