@@ -67,7 +67,7 @@ label=${disc[0]} installer=${disc[1]}
 [ -n "$sign_name" ] || sign_name=${disc[5]}
 
 # The root entry named NAME in any case, as Windows finds it.
-at_root() { find "$folder" -mindepth 1 -maxdepth 1 -iname "$1" -printf '%f\n' | head -n 1; }
+at_root() { find "$folder" -mindepth 1 -maxdepth 1 -iname "$1" -printf '%f\n' -quit; }
 
 [ -d "$folder" ] || sign_fail "$folder: there is no such folder"
 folder=$(realpath "$folder")
