@@ -85,7 +85,8 @@ sign_public_key() {
     fi
 }
 
-sign_key_opens() { sign_public_key >/dev/null && [ -n "$(sign_public_key)" ]; }
+# Empty when the key does not open.
+sign_key_opens() { [ -n "$(sign_public_key)" ]; }
 
 sign_read_password() {
     if [ -n "$sign_password_file" ]; then
@@ -105,7 +106,7 @@ sign_read_password() {
 
 # Checks the certificate and key before anything is built with them.
 sign_open() {
-    local file=${sign_pkcs12:-$sign_cert} pem end start
+    local file=${sign_pkcs12:-$sign_cert} pem public end start
     if [ -n "$sign_pkcs12" ]; then
         [ -z "$sign_cert$sign_key" ] || sign_fail "give either --pkcs12, or --cert and --key"
     else
@@ -117,9 +118,10 @@ sign_open() {
     sign_read_password
     pem=$(sign_certificate) ||
         sign_fail "$file: the certificate does not open (a wrong password, or not a certificate)"
-    sign_key_opens ||
+    public=$(sign_public_key) || true
+    [ -n "$public" ] ||
         sign_fail "${sign_key:-$file}: the key does not open (a wrong password, or not a key)"
-    [ "$(sign_public_key)" = "$(openssl x509 -pubkey -noout <<<"$pem")" ] ||
+    [ "$public" = "$(openssl x509 -pubkey -noout <<<"$pem")" ] ||
         sign_fail "${sign_key:-$file}: the key is not the certificate's"
     end=$(openssl x509 -enddate -noout <<<"$pem" | cut -d= -f2)
     start=$(openssl x509 -startdate -noout <<<"$pem" | cut -d= -f2)
