@@ -12,19 +12,14 @@
 set -euo pipefail
 
 locales=(pl_PL.UTF-8)
-packages=()
-while [ $# -gt 0 ]; do
-    case $1 in
-    --locale)
-        locales+=("$2")
-        shift 2
-        ;;
-    *)
-        packages+=("$1")
-        shift
-        ;;
-    esac
+options=$(getopt -n install-deps.sh -o '' -l locale: -- "$@") || exit 2
+eval set -- "$options"
+while [ "$1" != -- ]; do
+    locales+=("$2")
+    shift 2
 done
+shift
+packages=("$@")
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -37,20 +32,60 @@ make_locales() {
     done
 }
 
-need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for pkg in mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb cmake googletest nsis wixl libxml2-utils python3 locales osslsigncode openssl xorriso ${packages[@]+"${packages[@]}"}; do
-    have_pkg "$pkg" || need+=("$pkg")
-done
-if [ ${#need[@]} -eq 0 ]; then
+missing() {
+    local pkg
+    for pkg in "$@"; do
+        have_pkg "$pkg" || echo "$pkg"
+    done
+}
+mapfile -t need < <(missing mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb \
+    cmake googletest nsis wixl libxml2-utils python3 locales osslsigncode openssl xorriso \
+    ${packages[@]+"${packages[@]}"})
+# 32-bit Wine runs the shipped i686 build. Without it the tests take the
+# x86_64 road; so when a mirror cannot give it, the rest is installed, and it
+# is not asked for again for some hours (the stamp's age).
+stamp=$(dirname "$(realpath "$0")")/../build/.no-wine32
+mapfile -t want < <(missing wine32:i386)
+if [ ${#want[@]} -gt 0 ] && [ -n "$(find "$stamp" -mmin -360 2>/dev/null)" ]; then
+    want=()
+fi
+if [ ${#need[@]} -eq 0 ] && [ ${#want[@]} -eq 0 ]; then
     make_locales
     exit 0
 fi
-echo "Installing: ${need[*]}"
+echo "Installing: ${need[*]} ${want[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+
+# A mirror in the middle of a sync serves an index of the wrong size ("File
+# has unexpected size ... Mirror sync in progress?"), and apt-get update
+# fails. Try again after a pause, then install with what the indexes hold.
+updated=0
+for try in 1 2 3 4; do
+    if $sudo apt-get update -qq; then
+        updated=1
+        break
+    fi
+    if [ "$try" -lt 4 ]; then
+        echo "apt-get update failed (try $try of 4); trying again in 20 s" >&2
+        sleep 20
+    fi
+done
+install() { $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+out_of_step="The package mirror is out of step (its indexes could not be fetched whole); run this command again later."
+if install ${need[@]+"${need[@]}"} ${want[@]+"${want[@]}"}; then
+    rm -f "$stamp"
+elif [ ${#want[@]} -gt 0 ] && { [ ${#need[@]} -eq 0 ] || install "${need[@]}"; }; then
+    # An index of one architecture missing leaves the two out of step.
+    mkdir -p "$(dirname "$stamp")"
+    touch "$stamp"
+    [ $updated -eq 1 ] || echo "$out_of_step" >&2
+    echo "32-bit Wine could not be installed: the tests take the x86_64 road." >&2
+else
+    [ $updated -eq 1 ] || echo "$out_of_step" >&2
+    exit 1
+fi
 make_locales
