@@ -18,42 +18,34 @@
 # which must give back PROGRAM byte for byte: so anyone can check a signed
 # program against the build it was made from. tools/disc.sh uses the same
 # functions (it sources this file).
+#
+# SIGNED may be PROGRAM itself (signed in place), a file this command signed
+# before, or a new one; any other file of that name is refused and left as
+# it is. Paths are read from the caller's folder. It prints who signed, and
+# the SHA-256 of the signed program and of the unsigned one.
 set -euo pipefail
+# shellcheck source=tools/made.sh
+. "$(dirname "${BASH_SOURCE[0]}")/made.sh"
 
 sign_pkcs12="" sign_cert="" sign_key="" sign_password_file=""
 sign_name="" sign_url="" sign_timestamps=()
-sign_password=""
-sign_rest=()
+sign_password="" sign_subject=""
 
-sign_fail() {
-    echo "$*" >&2
-    exit 1
-}
+sign_fail() { made_fail "$@"; }
 
-# Takes the signing options out of the arguments; the others are left in
-# sign_rest, in their order.
-sign_parse() {
-    while [ $# -gt 0 ]; do
-        case $1 in
-        --pkcs12 | --cert | --key | --password-file | --name | --url | --timestamp)
-            [ $# -ge 2 ] || sign_fail "$1 needs a value"
-            case $1 in
-            --pkcs12) sign_pkcs12=$2 ;;
-            --cert) sign_cert=$2 ;;
-            --key) sign_key=$2 ;;
-            --password-file) sign_password_file=$2 ;;
-            --name) sign_name=$2 ;;
-            --url) sign_url=$2 ;;
-            --timestamp) sign_timestamps+=("$2") ;;
-            esac
-            shift 2
-            ;;
-        *)
-            sign_rest+=("$1")
-            shift
-            ;;
-        esac
-    done
+# The signing options, for getopt -l; sign_take sets each. Files are taken
+# from the caller's folder.
+sign_long=pkcs12:,cert:,key:,password-file:,name:,url:,timestamp:
+sign_take() {
+    case $1 in
+    --pkcs12) sign_pkcs12=$(made_path "$2") ;;
+    --cert) sign_cert=$(made_path "$2") ;;
+    --key) sign_key=$(made_path "$2") ;;
+    --password-file) sign_password_file=$(made_path "$2") ;;
+    --name) sign_name=$2 ;;
+    --url) sign_url=$2 ;;
+    --timestamp) sign_timestamps+=("$2") ;;
+    esac
 }
 
 # Whether a certificate was given at all.
@@ -92,6 +84,8 @@ sign_read_password() {
     if [ -n "$sign_password_file" ]; then
         [ -r "$sign_password_file" ] || sign_fail "$sign_password_file: the password file cannot be read"
         IFS= read -r sign_password <"$sign_password_file" || true
+        # A file saved on Windows ends its line in CR LF.
+        sign_password=${sign_password%$'\r'}
         return
     fi
     # A key without a password opens with an empty one.
@@ -129,11 +123,23 @@ sign_open() {
         sign_fail "$file: the certificate expired on $end"
     [ "$(date -u -d "$start" +%s)" -le "$(date -u +%s)" ] ||
         sign_fail "$file: the certificate is not valid before $start"
+    sign_subject=$(openssl x509 -subject -noout -nameopt RFC2253 <<<"$pem")
+    sign_subject=${sign_subject#subject=}
 }
 
-# Signs PROGRAM into SIGNED (sign_open first).
+# Whether FILE is a Windows program: "MZ", and where its header says, "PE".
+sign_is_program() {
+    local at
+    [ "$(head -c 2 "$1" 2>/dev/null)" = MZ ] || return 1
+    at=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+    [ -n "$at" ] && [ "$(od -An -c -j "$at" -N 4 "$1" | tr -d ' ')" = 'PE\0\0' ]
+}
+
+# Signs PROGRAM into SIGNED (sign_open first), which may be PROGRAM itself:
+# the signed program is made beside it under another name, checked, and only
+# then put in its place.
 sign_file() {
-    local program=$1 signed=$2 back same=1
+    local program=$1 signed=$2 work same=1 report
     local options=(-h sha256)
     [ -z "$sign_name" ] || options+=(-n "$sign_name")
     [ -z "$sign_url" ] || options+=(-i "$sign_url")
@@ -145,30 +151,63 @@ sign_file() {
     else
         options+=(-certs "$sign_cert" -key "$sign_key")
     fi
-    rm -f "$signed"
-    osslsigncode sign "${options[@]}" -readpass <(printf '%s\n' "$sign_password") \
-        -in "$program" -out "$signed" >/dev/null ||
-        { rm -f "$signed"; sign_fail "$program: osslsigncode could not sign it"; }
+    sign_is_program "$program" || sign_fail "$program: not a Windows program, so it cannot be signed"
+    work=$(mktemp -d "$(dirname "$signed")/.sign.XXXXXX")
     # osslsigncode writes only a file that is not there yet.
-    back=$(mktemp -d)
-    osslsigncode remove-signature -in "$signed" -out "$back/unsigned" >/dev/null 2>&1 || true
-    cmp -s "$program" "$back/unsigned" || same=0
-    rm -rf "$back"
-    if [ $same -eq 0 ]; then
-        rm -f "$signed"
-        sign_fail "$program: without its signature, the signed program is not the same"
+    if ! report=$(osslsigncode sign "${options[@]}" -readpass <(printf '%s\n' "$sign_password") \
+        -in "$program" -out "$work/signed" 2>&1); then
+        rm -rf "$work"
+        if grep -q 'timestamping failed' <<<"$report"; then
+            sign_fail "$program: not signed: the time stamp server (${sign_timestamps[*]}) cannot be reached, or gave no time stamp"
+        fi
+        # osslsigncode's own lines, without OpenSSL's internals.
+        sign_fail "$program: osslsigncode could not sign it: $(grep -vE '^[0-9A-F]+:error:' <<<"$report")"
     fi
+    osslsigncode remove-signature -in "$work/signed" -out "$work/unsigned" >/dev/null 2>&1 || true
+    cmp -s "$program" "$work/unsigned" || same=0
+    if [ $same -eq 1 ]; then
+        mv "$work/signed" "$signed"
+    fi
+    rm -rf "$work"
+    [ $same -eq 1 ] || sign_fail "$program: without its signature, the signed program is not the same"
+}
+
+sign_usage() {
+    echo "usage: tools/sign.sh (--pkcs12 FILE | --cert FILE --key FILE) [--password-file FILE]" >&2
+    echo "                     [--name TEXT] [--url URL] [--timestamp URL] PROGRAM SIGNED" >&2
+    exit 2
+}
+
+sign_main() {
+    local options program signed unsigned
+    options=$(getopt -n sign.sh -o h -l "help,$sign_long" -- "$@") || sign_usage
+    eval set -- "$options"
+    while [ "$1" != -- ]; do
+        case $1 in
+        -h | --help) sign_usage ;;
+        *) sign_take "$1" "$2" && shift 2 ;;
+        esac
+    done
+    shift
+    sign_wanted && [ $# -eq 2 ] || sign_usage
+    program=$(made_path "$1")
+    signed=$(made_path "$2")
+    [ -f "$program" ] || sign_fail "$program: there is no such file"
+    # SIGNED is PROGRAM itself, one this command signed before, or new.
+    if [ -e "$signed" ] || [ -L "$signed" ]; then
+        [ "$program" -ef "$signed" ] || made_by_us "$signed" ||
+            sign_fail "$signed: already there, and not written by sign.sh; it is left as it is (name another file, or move it away)"
+    fi
+    [ -d "$(dirname "$signed")" ] || sign_fail "$(dirname "$signed"): there is no such folder"
+    bash "$(dirname "$0")/install-deps.sh"
+    sign_open
+    unsigned=$(sha256sum <"$program" | cut -d' ' -f1)
+    sign_file "$program" "$signed"
+    made_note "$signed"
+    echo "$signed: signed by $sign_subject, $(stat -c %s "$signed") bytes, SHA-256 $(sha256sum <"$signed" | cut -d' ' -f1)"
+    echo "  unsigned: SHA-256 $unsigned (what osslsigncode remove-signature gives back)"
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-    sign_parse "$@"
-    if ! sign_wanted || [ ${#sign_rest[@]} -ne 2 ]; then
-        echo "usage: tools/sign.sh (--pkcs12 FILE | --cert FILE --key FILE) [--password-file FILE]" >&2
-        echo "                     [--name TEXT] [--url URL] [--timestamp URL] PROGRAM SIGNED" >&2
-        exit 2
-    fi
-    bash "$(dirname "$0")/install-deps.sh"
-    sign_open
-    sign_file "${sign_rest[0]}" "${sign_rest[1]}"
-    echo "${sign_rest[1]}: signed, $(stat -c %s "${sign_rest[1]}") bytes, SHA-256 $(sha256sum "${sign_rest[1]}" | cut -d' ' -f1)"
+    sign_main "$@"
 fi
