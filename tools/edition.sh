@@ -3,64 +3,102 @@
 #     edition.sh EDITION_FILE [OUTPUT_FOLDER]
 # into OUTPUT_FOLDER (default build/editions/NAME, NAME the file's name
 # without its extension), which then holds install.exe alone of what this
-# makes; the build itself is in build/editions/NAME.build. A fault in the
-# file, or a text too wide for its place in the window, stops it with the
-# file's name, the line and what is wrong, and leaves no install.exe.
-# Installs what is missing first, as tools/test.sh does.
+# makes; the build itself is in the checkout's build/editions/NAME.build
+# (with "_" for any character but letters, digits, ".", "-" and "_").
+# A fault in the file, or a text too wide for its place in the window,
+# stops it with the file's name, the line and what is wrong; so does a
+# program that is not what the launcher must be (tests/check_binary.sh:
+# its size, its imports, its header). install.exe is put in place only when
+# all is well: after a fault, an earlier one stays as it was. An install.exe
+# in OUTPUT_FOLDER that this command did not write is refused, and left as
+# it is. Paths are read from the caller's folder. Installs what is missing
+# first, as tools/test.sh does.
 set -euo pipefail
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+top=$(dirname "$(dirname "$(realpath "$0")")")
+# shellcheck source=tools/made.sh
+. "$top/tools/made.sh"
+
+usage() {
     echo "usage: tools/edition.sh EDITION_FILE [OUTPUT_FOLDER]" >&2
     exit 2
-fi
-edition=$(realpath "$1")
+}
+options=$(getopt -n edition.sh -o h -l help -- "$@") || usage
+eval set -- "$options"
+[ "$1" = -- ] || usage
+shift
+[ $# -ge 1 ] && [ $# -le 2 ] || usage
+
+edition=$(made_path "$1")
 name=$(basename "$edition")
 name=${name%.*}
-cd "$(dirname "$0")/.."
-output=$(realpath -m "${2:-build/editions/$name}")
-build=build/editions/$name.build
-check=tools/edition/edition.py
+output=$(made_path "${2:-$top/build/editions/$name}")
+program=$output/install.exe
+# The build's folder: tools that the build runs through a shell (windres)
+# take no quote in a path.
+build=$top/build/editions/$(LC_ALL=C sed 's/[^A-Za-z0-9._-]/_/g' <<<"$name").build
+check=$top/tools/edition/edition.py
 
-rm -f "$output/install.exe"
-bash tools/install-deps.sh
+[ -f "$edition" ] || made_fail "$edition: there is no such file"
+[ ! -e "$output" ] || [ -d "$output" ] || made_fail "$output: not a folder"
+if [ -e "$program" ] || [ -L "$program" ]; then
+    made_by_us "$program" ||
+        made_fail "$program: already there, and not written by edition.sh; it is left as it is (name another folder, or move it away)"
+fi
+work=""
+finish() {
+    local status=$?
+    [ -z "$work" ] || rm -f -- "$work"
+    if [ $status -ne 0 ]; then
+        made_unmake
+        [ ! -e "$program" ] || echo "$program: the earlier install.exe is left as it was" >&2
+    fi
+}
+trap finish EXIT
+
+bash "$top/tools/install-deps.sh"
 # Every fault of the file itself shows here, before anything is built.
 python3 "$check" --check "$edition"
 locale=$(python3 "$check" --locale "$edition")
-bash tools/install-deps.sh --locale "$locale"
+bash "$top/tools/install-deps.sh" --locale "$locale"
 
 # The shipped launcher is 32-bit; fit.exe runs as the Wine here can.
-arch=$(bash tools/wine-arch.sh)
+arch=$(bash "$top/tools/wine-arch.sh")
 configure() {
-    cmake -S . -B "$1" --toolchain "cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=Release \
+    cmake -S "$top" -B "$1" --toolchain "$top/cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DLAUNCHER_TESTS=OFF -DEDITION="$edition" >/dev/null
 }
 configure "$build/i686" i686
 cmake --build "$build/i686" --parallel "$(nproc)" --target install_exe >/dev/null
-program=$build/i686/bin/install.exe
+built=$build/i686/bin/install.exe
 if [ "$arch" != i686 ]; then
     configure "$build/$arch" "$arch"
 fi
 cmake --build "$build/$arch" --parallel "$(nproc)" --target edition_fit >/dev/null
 
-# The texts measured as Wine draws them, in the edition's code page.
+# The texts measured as Wine draws them, in the edition's code page: LC_ALL,
+# which no LC_* of the caller's overrides.
 session=$build/fit-$arch
-bash tools/wine-session.sh start "$session" "$arch" >/dev/null
+bash "$top/tools/wine-session.sh" start "$session" "$arch" >/dev/null
 status=0
 # Wine shows the root of the Linux file system as Z:.
-windows_path=Z:$(realpath "$program" | tr / '\\')
-faults=$(LANG=$locale bash tools/wine-run.sh "$session" "$build/$arch/bin/fit.exe" "$windows_path") ||
-    status=$?
-bash tools/wine-session.sh stop "$session" >/dev/null
+faults=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" "$build/$arch/bin/fit.exe" \
+    "Z:$(tr / '\\' <<<"$built")") || status=$?
+bash "$top/tools/wine-session.sh" stop "$session" >/dev/null
 if [ $status -ne 0 ]; then
-    [ $status -eq 1 ] || { echo "$faults" >&2; echo "$edition: the window could not be measured" >&2; exit 1; }
-    while IFS=: read -r setting measure; do
-        line=$(grep -nE "^[[:space:]]*$setting[[:space:]]*=" "$edition" | cut -d: -f1)
-        # The caption may be left out: then it is the product's name.
-        [ -n "$line" ] || line=$(grep -nE "^[[:space:]]*key_product[[:space:]]*=" "$edition" | cut -d: -f1)
-        echo "$edition:$line: \"$setting\" does not fit its place in the window:$measure" >&2
-    done <<<"$faults"
+    [ $status -eq 1 ] || made_fail "$faults"$'\n'"$edition: the window could not be measured"
+    python3 "$check" --place "$edition" <<<"$faults" >&2
     exit 1
 fi
 
-mkdir -p "$output"
-cp "$program" "$output/install.exe"
-echo "$output/install.exe: $(stat -c %s "$output/install.exe") bytes, SHA-256 $(sha256sum "$output/install.exe" | cut -d' ' -f1)"
+# Held to what the shipped launcher is held to.
+if ! report=$(bash "$top/tests/check_binary.sh" i686-w64-mingw32-objdump "$built" pei-i386 2>&1); then
+    made_fail "$report"$'\n'"$built: not fit to ship (above); nothing was put in $output"
+fi
+
+made_mkdir "$output"
+work=$(mktemp "$output/.install.exe.XXXXXX")
+cp "$built" "$work"
+mv -f -- "$work" "$program"
+work=""
+made_note "$program"
+echo "$program: $(stat -c %s "$program") bytes, SHA-256 $(sha256sum <"$program" | cut -d' ' -f1)"

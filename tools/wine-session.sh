@@ -50,14 +50,14 @@ write_env() {
     # uxtheme=n,b: a uxtheme.dll beside a program comes before Wine's own,
     # as Windows prefers one for a DLL that is not a known system DLL. The
     # tests plant one beside install.exe, which must not load it.
-    cat >"$state/env" <<ENV
-export WINEPREFIX='$prefix'
-export WINEARCH=$winearch
-export WINE_LOADER='$loader'
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d;uxtheme=n,b'
-export DISPLAY='$(cat "$state/display")'
-ENV
+    {
+        printf 'export WINEPREFIX=%q\n' "$prefix"
+        printf 'export WINEARCH=%q\n' "$winearch"
+        printf 'export WINE_LOADER=%q\n' "$loader"
+        printf 'export WINEDEBUG=%q\n' -all
+        printf 'export WINEDLLOVERRIDES=%q\n' 'mscoree,mshtml=;winemenubuilder.exe=d;uxtheme=n,b'
+        printf 'export DISPLAY=%q\n' "$(cat "$state/display")"
+    } >"$state/env"
 }
 
 map_drives() {

@@ -10,11 +10,15 @@
                                              installer, the sound setup, the
                                              game, the game continued, and the
                                              product's name
+    edition.py --place EDITION_FILE          reads fit.exe's "setting:measure"
+                                             lines, and prints each with the
+                                             setting's line in the file
 
 An edition file is UTF-8 text, one "setting = value" a line; blank lines and
 lines that start with "#" are left out. A file with a fault stops here with
 FILE:LINE: and what is wrong, and nothing is written.
 """
+import locale
 import os
 import re
 import sys
@@ -70,6 +74,18 @@ SETTINGS = {
     "disc_label": "disc_label",
 }
 OPTIONAL = {"caption"}
+SAMPLE = "editions/english.edition"
+# The languages most editions are in, by the locale names Python knows
+# Windows' language ids by; a fault names them.
+LANGUAGE_NAMES = {
+    "bg": "Bulgarian", "ca": "Catalan", "cs": "Czech", "da": "Danish", "de": "German",
+    "el": "Greek", "en": "English", "es": "Spanish", "et": "Estonian", "fi": "Finnish",
+    "fr": "French", "he": "Hebrew", "hr": "Croatian", "hu": "Hungarian", "it": "Italian",
+    "ja": "Japanese", "ko": "Korean", "lt": "Lithuanian", "lv": "Latvian", "nl": "Dutch",
+    "nb": "Norwegian", "pl": "Polish", "pt": "Portuguese", "ro": "Romanian", "ru": "Russian",
+    "sk": "Slovak", "sl": "Slovenian", "sr": "Serbian", "sv": "Swedish", "th": "Thai",
+    "tr": "Turkish", "uk": "Ukrainian", "vi": "Vietnamese", "zh": "Chinese",
+}
 # Characters Windows allows in no file name.
 NOT_IN_FILE_NAMES = set('\\/:*?"<>|')
 LAUNCHER_NAME = "install.exe"
@@ -88,6 +104,8 @@ def read_settings(path):
             data = file.read()
     except OSError as error:
         raise Fault(None, "cannot be read: %s" % error.strerror)
+    if data.startswith((b"\xff\xfe", b"\xfe\xff")) or b"\0" in data[:200]:
+        raise Fault(None, "is UTF-16 text: save the file as UTF-8")
     if data.startswith(b"\xef\xbb\xbf"):
         data = data[3:]
     settings = {}
@@ -95,7 +113,7 @@ def read_settings(path):
         try:
             line = raw.decode("utf-8").rstrip("\r")
         except UnicodeDecodeError:
-            raise Fault(number, "is not UTF-8 text")
+            raise Fault(number, "is not UTF-8 text: save the file as UTF-8")
         if not line.strip() or line.lstrip().startswith("#"):
             continue
         name, equals, value = line.partition("=")
@@ -108,8 +126,19 @@ def read_settings(path):
             raise Fault(number, '"%s" is set twice (first on line %d)' % (name, settings[name][1]))
         if not value:
             raise Fault(number, '"%s" is empty' % name)
+        check_plain(name, value, number)
         settings[name] = (value, number)
     return settings
+
+
+def check_plain(name, value, line):
+    """Refuses what looks like another file format's quoting or comment."""
+    if len(value) >= 2 and value[0] == value[-1] and value[0] in "\"'":
+        raise Fault(line, '"%s" is in quotation marks, which would be part of the text: '
+                    'no quotes are needed' % name)
+    if re.search(r"\s#(\s|$)", value):
+        raise Fault(line, '"%s" has " # " in it, which would be part of the text: comments '
+                    'go on a line of their own' % name)
 
 
 def encoded(name, value, line, code_page):
@@ -167,6 +196,13 @@ def check_value(name, kind, value, line, code_page):
         if not re.fullmatch(r"[0-9A-Fa-f]{4}", value) or int(value, 16) == 0:
             raise Fault(line, '"file_language" must be a Windows language id of four hex '
                         'digits ("0407" German, "0409" English, "0415" Polish)')
+        if int(value, 16) not in locale.windows_locale:
+            hint = ""
+            if value.isdigit() and int(value) in locale.windows_locale:
+                hint = " (%04X, %s, is %s in decimal?)" % (int(value), language_name(int(value)),
+                                                           value)
+            raise Fault(line, '"file_language": %s is no language Windows knows; give its id '
+                        'in hex%s' % (value, hint))
         return int(value, 16)
     if kind == "disc_label":
         # ISO 9660 holds capitals, digits and "_" alone in a volume's label,
@@ -193,12 +229,18 @@ def check_value(name, kind, value, line, code_page):
     return text
 
 
+def language_name(language):
+    code = locale.windows_locale[language]
+    return "%s, %s" % (LANGUAGE_NAMES.get(code.split("_")[0], code), code)
+
+
 def check_edition(path):
     """The edition's values, every one checked."""
     settings = read_settings(path)
     for name in SETTINGS:
         if name not in settings and name not in OPTIONAL:
-            raise Fault(None, 'no setting "%s"' % name)
+            raise Fault(None, 'no setting "%s": add a line "%s = ...", as %s shows with what '
+                        'it is for' % (name, name, SAMPLE))
     code_page = check_value("code_page", "code_page", *settings["code_page"], 0)
     if "caption" not in settings:
         settings["caption"] = settings["key_product"]
@@ -276,8 +318,28 @@ def write(path, text):
         file.write(text)
 
 
+def place(source, faults):
+    """fit.exe's faults, each with the setting's line: the caption, when left
+    out, is the product's name, on its line."""
+    settings = read_settings(source)
+    out = []
+    for fault in faults:
+        setting, _, measure = fault.rstrip("\n").partition(":")
+        if setting in settings:
+            where, what = settings[setting][1], '"%s"' % setting
+        elif setting == "caption":
+            where = settings["key_product"][1]
+            what = '"caption" (left out, so the product\'s name, "key_product")'
+        else:
+            where, what = None, '"%s"' % setting
+        out.append("%s%s: %s does not fit its place in the window:%s" % (
+            source, "" if where is None else ":%d" % where, what, measure))
+    return out
+
+
 def main(arguments):
-    mode = arguments[0] if arguments[:1] in (["--check"], ["--locale"], ["--disc"]) else None
+    modes = (["--check"], ["--locale"], ["--disc"], ["--place"])
+    mode = arguments[0] if arguments[:1] in modes else None
     check_only = mode is not None
     if check_only:
         arguments = arguments[1:]
@@ -291,6 +353,8 @@ def main(arguments):
         where = source if fault.line is None else "%s:%d" % (source, fault.line)
         print("%s: %s" % (where, fault), file=sys.stderr)
         return 1
+    if mode == "--place":
+        print("\n".join(place(source, sys.stdin)))
     if mode == "--locale":
         print(LOCALES[values["code_page"]])
     if mode == "--disc":
