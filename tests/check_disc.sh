@@ -6,11 +6,12 @@
 # install_test, which starts the signed English launcher);
 #     check_disc.sh BIN_DIR
 # checks BIN_DIR/english-signed/install.exe against the unsigned
-# BIN_DIR/english/install.exe, then the folders and certificates that
-# tools/disc.sh must refuse, and an image it makes from a small folder, read
-# back with xorriso.
+# BIN_DIR/english/install.exe; then what tools/sign.sh and tools/disc.sh
+# must refuse, each refusal leaving every file as it was; then images made
+# from a publisher's folder, read back with xorriso.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+top=$PWD
 
 throwaway_certificate() {
     openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=$3" \
@@ -21,6 +22,8 @@ if [ "${1:-}" = --sign ]; then
     set -e
     folder=$(dirname "$3")
     mkdir -p "$folder"
+    # The build's own output, signed again from a newer build.
+    rm -f "$3"
     throwaway_certificate "$folder/key.pem" "$folder/cert.pem" "Marrowgate Studios"
     bash tools/sign.sh --cert "$folder/cert.pem" --key "$folder/key.pem" --name Tidewater \
         --url https://tidewater.example "$2" "$3"
@@ -29,6 +32,8 @@ fi
 
 bin=$1
 signing=$bin/english-signed
+# The shipped width's build of the English edition, which disc.sh builds too.
+shipped=$top/build/i686/bin/english/install.exe
 scratch=$(mktemp -d /tmp/vexmoor-disc.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -37,8 +42,14 @@ fail() {
     failures=$((failures + 1))
 }
 
+# Every name below FOLDER, and each file's size, date, link and content.
+snapshot() {
+    (cd "$1" && find . \( -type d -printf '%p %y\n' \) -o -printf '%p %y %s %T@ %l\n' | LC_ALL=C sort &&
+        find . -type f -exec sha256sum {} + | LC_ALL=C sort)
+}
+
 # The build's signed launcher: a good signature, with the product's name and
-# URL, and without it the unsigned build's bytes.
+# URL, and without it UNSIGNED's bytes.
 check_signed() {
     local signed=$1 unsigned=$2 report
     report=$(osslsigncode verify -CAfile "$signing/cert.pem" -in "$signed" 2>&1) ||
@@ -64,88 +75,170 @@ openssl req -new -newkey rsa:2048 -nodes -subj "/CN=Marrowgate Studios" -keyout 
 openssl ca -batch -config "$old/ca.cnf" -selfsign -keyfile "$old/key.pem" -in "$old/cert.csr" \
     -out "$old/cert.pem" -startdate 20200101000000Z -enddate 20200201000000Z -rand_serial \
     -notext >/dev/null 2>&1
-# The throwaway one as PKCS#12, with a password, and that password's file.
+# The throwaway one as PKCS#12, with a password, and that password's file,
+# saved on Windows (CR LF).
 openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$scratch/good.p12" \
     -passout pass:tide-2.1
-printf 'tide-2.1\n' >"$scratch/good.password"
+printf 'tide-2.1\r\n' >"$scratch/good.password"
 printf 'tide-2.0\n' >"$scratch/wrong.password"
+key=(--cert "$signing/cert.pem" --key "$signing/key.pem")
 
-# The publisher's folder: the installer, a file and a folder of data.
-publisher=$scratch/publisher
-mkdir -p "$publisher/DATA"
+# The publisher's folder: the installer, a file and a folder of data, and a
+# link to a file elsewhere; named as publishers name things.
+publisher="$scratch/Tidewater's [disc] ø"
+mkdir -p "$publisher/DATA" "$scratch/elsewhere"
 cp "$bin/english/install.exe" "$publisher/TWSETUP.EXE"
 printf 'Tidewater 2.1\r\n' >"$publisher/README.TXT"
 printf 'map' >"$publisher/DATA/MAP.DAT"
+printf 'notes\r\n' >"$scratch/elsewhere/notes.txt"
+ln -s ../elsewhere/notes.txt "$publisher/NOTES.TXT"
 
-# One row: FOLDER_CHANGE|EDITION_CHANGE|CERTIFICATE|EXPECTED. FOLDER_CHANGE
-# is "-NAME" (taken out of the folder) or "+NAME" (put in it); EDITION_CHANGE
-# "disc_label = VALUE"; CERTIFICATE the signing options. EXPECTED is part of
-# the message.
+# An image that disc.sh made, where the rows ask for theirs: of the
+# installer alone, unsigned, so that the good image below differs from it.
+out=$scratch/out
+mkdir -p "$scratch/small"
+cp "$publisher/TWSETUP.EXE" "$scratch/small/"
+bash tools/disc.sh editions/english.edition "$scratch/small" "$out/tidewater.iso" >"$scratch/small.log" 2>&1 ||
+    fail "the image of the installer alone: $(cat "$scratch/small.log")"
+grep -qx "install.exe: not signed, SHA-256 $(sha256sum <"$shipped" | cut -d' ' -f1)" "$scratch/small.log" ||
+    fail "disc.sh does not say that install.exe is not signed, with its SHA-256: $(cat "$scratch/small.log")"
+
+# Places that are not disc.sh's to write: a folder named like the image, a
+# SHA256SUMS beside it, and a publisher's folder inside the disc's folder.
+mkdir -p "$scratch/theirs" "$scratch/sums" "$scratch/pub/release/files"
+printf 'mine' >"$scratch/theirs/letter.txt"
+printf 'mine' >"$scratch/sums/SHA256SUMS"
+cp -R "$publisher/." "$scratch/pub/release/files/"
+
+# One row: FOLDER_CHANGE|EDITION_CHANGE|ARGUMENTS|EXPECTED. The row's folder
+# is a copy of the publisher's; FOLDER_CHANGE is "-NAME" (taken out of it),
+# "+NAME" (a file put in it), "@NAME TARGET" (a link to TARGET), or "=PATH"
+# (PATH, below the scratch folder, instead of the copy); EDITION_CHANGE
+# "disc_label = VALUE". ARGUMENTS follow the edition and the folder, split
+# at spaces ("IMAGE" the image in out/); EXPECTED is part of the message.
+# Whatever it says, nothing anywhere may change.
 rows=(
-    "-TWSETUP.EXE|||: there is no TWSETUP.EXE, the installer that install.exe starts"
+    "-TWSETUP.EXE||IMAGE|: there is no TWSETUP.EXE, the installer that install.exe starts"
     # Windows would run these from the CD's root, not the game folder.
-    "+tidewatr.bat|||/tidewatr.bat: install.exe would start this instead of TIDEWATR.BAT in the game folder"
-    "+TWSound.exe|||/TWSound.exe: install.exe would start this instead of TWSOUND.EXE in the game folder"
-    "+AUTORUN.INF|||/AUTORUN.INF: the disc's autorun.inf is made here"
-    "|disc_label = Tidewater||bad.edition:82: \"disc_label\" must be 1 to 16 capitals A to Z, digits and \"_\""
-    "|disc_label = TIDEWATER_2_1_DISC||bad.edition:82: \"disc_label\" must be 1 to 16 capitals"
-    "||--cert $old/cert.pem --key $old/key.pem|old/cert.pem: the certificate expired on Feb  1 00:00:00 2020 GMT"
-    "||--pkcs12 $scratch/good.p12 --password-file $scratch/wrong.password|good.p12: the certificate does not open"
-    "||--cert $publisher/README.TXT --key $signing/key.pem|README.TXT: the certificate does not open"
-    "||--cert $signing/cert.pem --key $old/key.pem|old/key.pem: the key is not the certificate's"
+    "+tidewatr.bat||IMAGE|/tidewatr.bat: install.exe would start this instead of TIDEWATR.BAT in the game folder"
+    "+TWSound.exe||IMAGE|/TWSound.exe: install.exe would start this instead of TWSOUND.EXE in the game folder"
+    "+AUTORUN.INF||IMAGE|/AUTORUN.INF: the disc's autorun.inf is made here"
+    "|disc_label = Tidewater|IMAGE|bad.edition:82: \"disc_label\" must be 1 to 16 capitals A to Z, digits and \"_\""
+    "|disc_label = TIDEWATER_2_1_DISC|IMAGE|bad.edition:82: \"disc_label\" must be 1 to 16 capitals"
+    "||IMAGE --cert $old/cert.pem --key $old/key.pem|old/cert.pem: the certificate expired on Feb  1 00:00:00 2020 GMT"
+    "||IMAGE --pkcs12 $scratch/good.p12 --password-file $scratch/wrong.password|good.p12: the certificate does not open"
+    "||IMAGE --cert $scratch/small/TWSETUP.EXE --key $signing/key.pem|TWSETUP.EXE: the certificate does not open"
+    "||IMAGE --cert $signing/cert.pem --key $old/key.pem|old/key.pem: the key is not the certificate's"
+    "||IMAGE --pfx $scratch/good.p12|unrecognized option '--pfx'"
+    # --sign-setup on an installer that is no Windows program.
+    "+TWSETUP.EXE||IMAGE --sign-setup ${key[*]}|/TWSETUP.EXE: not a Windows program, so --sign-setup cannot sign it"
+    # A link to nothing, or to a folder: Joliet has no links.
+    "@GONE.TXT ../nowhere.txt||IMAGE|/GONE.TXT: a link to ../nowhere.txt, which is not a file"
+    "@MORE ../elsewhere||IMAGE|/MORE: a link to ../elsewhere, which is not a file"
+    # Places disc.sh must not write.
+    "||$scratch/folder/disc.iso|disc.iso: the image must not go inside"
+    "=pub/release/files||$scratch/pub/release.iso|release/files: the folder lies inside $scratch/pub/release, where the disc is laid out"
+    "||$scratch/theirs.iso|theirs: not made by disc.sh; it is left as it is"
+    "||$scratch/sums/tidewater.iso|sums/SHA256SUMS: not made by disc.sh; it is left as it is"
 )
 
 for row in "${rows[@]}"; do
-    IFS='|' read -r change label certificate expected <<<"$row"
+    IFS='|' read -r change label arguments expected <<<"$row"
     folder=$scratch/folder
-    rm -rf "$folder" "$scratch/out"
+    rm -rf "$folder"
     cp -R "$publisher" "$folder"
     case $change in
     -*) rm -f "$folder/${change#-}" ;;
     +*) printf 'x' >"$folder/${change#+}" ;;
+    @*) read -r name target <<<"${change#@}" && ln -s "$target" "$folder/$name" ;;
+    =*) folder=$scratch/${change#=} ;;
     esac
     edition=$scratch/bad.edition
     sed "s/^disc_label = .*/${label:-&}/" editions/english.edition >"$edition"
-    # shellcheck disable=SC2086 # the certificate's options, split
-    output=$(bash tools/disc.sh "$edition" "$folder" "$scratch/out/bad.iso" $certificate 2>&1 >/dev/null)
+    before=$(snapshot "$scratch")
+    # shellcheck disable=SC2086 # the arguments, split
+    output=$(bash tools/disc.sh "$edition" "$folder" ${arguments//IMAGE/$out/tidewater.iso} 2>&1 >/dev/null)
     status=$?
     if [ $status -eq 0 ]; then
         fail "$row: accepted"
     elif ! grep -qF -- "$expected" <<<"$output"; then
         fail "$row: expected \"$expected\", got: $output"
-    elif [ -e "$scratch/out/bad.iso" ] || [ -e "$scratch/out/SHA256SUMS" ]; then
-        fail "$row: an image was made"
+    elif [ "$(snapshot "$scratch")" != "$before" ]; then
+        fail "$row: files were changed: $(diff <(echo "$before") <(snapshot "$scratch") | head -n 6)"
     fi
 done
 
-# The image, signed: every file of the folder and the launcher, each as
-# SHA256SUMS says, and the label.
-out=$scratch/out
-rm -rf "$out"
-if ! bash tools/disc.sh editions/english.edition "$publisher" "$out/tidewater.iso" \
-    --pkcs12 "$scratch/good.p12" --password-file "$scratch/good.password" \
-    --url https://tidewater.example >"$scratch/disc.log" 2>&1; then
+# sign.sh: a program signed in place, and a SIGNED that sign.sh did not
+# write; a time stamp server that cannot be reached.
+cp "$bin/english/install.exe" "$scratch/inplace.exe"
+bash tools/sign.sh "${key[@]}" "$scratch/inplace.exe" "$scratch/inplace.exe" >"$scratch/inplace.log" 2>&1 ||
+    fail "sign.sh X X: $(cat "$scratch/inplace.log")"
+grep -q "inplace.exe: signed by CN=Marrowgate Studios," "$scratch/inplace.log" ||
+    fail "sign.sh does not say who signed: $(cat "$scratch/inplace.log")"
+check_signed_bytes() {
+    rm -f "$scratch/back.exe"
+    osslsigncode remove-signature -in "$1" -out "$scratch/back.exe" >/dev/null 2>&1
+    cmp -s "$scratch/back.exe" "$2"
+}
+check_signed_bytes "$scratch/inplace.exe" "$bin/english/install.exe" ||
+    fail "sign.sh X X: without its signature, X is not what it was"
+sign_rows=(
+    "$scratch/theirs/letter.txt|theirs/letter.txt: already there, and not written by sign.sh"
+    "$scratch/timestamped.exe --timestamp http://127.0.0.1:9/|the time stamp server (http://127.0.0.1:9/) cannot be reached, or gave no time stamp"
+)
+for row in "${sign_rows[@]}"; do
+    IFS='|' read -r arguments expected <<<"$row"
+    read -r signed more <<<"$arguments"
+    before=$(snapshot "$scratch")
+    # shellcheck disable=SC2086 # the options, split
+    output=$(bash tools/sign.sh "${key[@]}" $more "$bin/english/install.exe" "$signed" 2>&1 >/dev/null)
+    if [ $? -eq 0 ]; then
+        fail "sign.sh $arguments: accepted"
+    elif ! grep -qF -- "$expected" <<<"$output"; then
+        fail "sign.sh $arguments: expected \"$expected\", got: $output"
+    elif [ "$(snapshot "$scratch")" != "$before" ]; then
+        fail "sign.sh $arguments: files were changed"
+    fi
+done
+
+# The image, signed, installer too, from another folder with relative paths:
+# it replaces the earlier image, and every file of the folder and the
+# launcher is on it, each as SHA256SUMS says.
+before=$(snapshot "$publisher")
+mkdir -p "$scratch/caller"
+cp editions/english.edition "$scratch/it's.edition"
+if ! (cd "$scratch/caller" && bash "$top/tools/disc.sh" "../it's.edition" "../$(basename "$publisher")" \
+    ../out/tidewater.iso --pkcs12 ../good.p12 --password-file ../good.password \
+    --url https://tidewater.example --name Tidewater --sign-setup) >"$scratch/disc.log" 2>&1; then
     fail "the image of the publisher's folder: $(cat "$scratch/disc.log")"
 else
+    [ "$(snapshot "$publisher")" = "$before" ] || fail "the publisher's folder was changed"
     image=$out/tidewater.iso
-    files=$(xorriso -indev "$image" -find / -type f 2>/dev/null | tr -d "'" | LC_ALL=C sort | tr '\n' ' ')
-    [ "$files" = "/DATA/MAP.DAT /README.TXT /TWSETUP.EXE /autorun.inf /install.exe " ] ||
-        fail "the image holds: $files"
+    grep -q "^install.exe: signed by CN=Marrowgate Studios, SHA-256 " "$scratch/disc.log" ||
+        fail "disc.sh does not say who signed: $(cat "$scratch/disc.log")"
+    [ "$(ls -A "$out")" = "$(printf 'SHA256SUMS\ntidewater\ntidewater.iso')" ] ||
+        fail "beside the image: $(ls -A "$out")"
+    # What Windows reads: the Joliet names.
+    files=$(xorriso -read_fs norock -indev "$image" -find / -type f 2>/dev/null | tr -d "'" | LC_ALL=C sort | tr '\n' ' ')
+    [ "$files" = "/DATA/MAP.DAT /NOTES.TXT /README.TXT /TWSETUP.EXE /autorun.inf /install.exe " ] ||
+        fail "the image's Joliet names: $files"
     xorriso -indev "$image" -pvd_info 2>/dev/null | grep -qx "Volume Id    : TIDEWATER" ||
         fail "the image's label: $(xorriso -indev "$image" -pvd_info 2>/dev/null | grep 'Volume Id')"
     back=$scratch/back
     xorriso -indev "$image" -osirrox on -extract / "$back" >/dev/null 2>&1
     [ "$(cat "$back/autorun.inf")" = $'[autorun]\r\nopen=install.exe\r\nicon=install.exe\r\nlabel=TIDEWATER\r' ] ||
         fail "autorun.inf: $(cat -A "$back/autorun.inf")"
-    cmp -s "$back/TWSETUP.EXE" "$publisher/TWSETUP.EXE" || fail "TWSETUP.EXE was changed"
+    cmp -s "$back/NOTES.TXT" "$scratch/elsewhere/notes.txt" || fail "NOTES.TXT is not the file its link names"
+    check_signed_bytes "$back/TWSETUP.EXE" "$publisher/TWSETUP.EXE" ||
+        fail "TWSETUP.EXE, without its signature, is not the publisher's"
     (cd "$out" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files beside it"
-    for file in install.exe autorun.inf DATA/MAP.DAT; do
+    for file in install.exe autorun.inf DATA/MAP.DAT NOTES.TXT; do
         grep -qx "$(sha256sum "$back/$file" | cut -d' ' -f1)  tidewater/$file" "$out/SHA256SUMS" ||
             fail "$file on the image is not as SHA256SUMS says"
     done
     grep -qx "$(sha256sum "$image" | cut -d' ' -f1)  tidewater.iso" "$out/SHA256SUMS" ||
         fail "the image is not as SHA256SUMS says"
-    check_signed "$back/install.exe" "$out/tidewater.build/install.exe"
+    check_signed "$back/install.exe" "$shipped"
 fi
 
 echo "$failures of the signing and disc checks failed"

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Bad edition files: each is the English sample with one fault, and must stop
 # the build with the file's name, the fault's line and what is wrong, and
-# leave nothing built.
+# leave what an earlier build made in the output folder as it was.
 #     check_editions.sh [--fit]
-# With --fit, the rows whose texts are too wide for the window, which build
-# install.exe and measure it under Wine (tools/edition.sh), run too.
+# With --fit, the rows that run tools/edition.sh, which builds install.exe
+# and measures it under Wine, run instead: texts too wide for the window, an
+# install.exe that the command did not make, and a good build from another
+# folder that replaces the earlier one.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 sample=editions/english.edition
@@ -13,14 +15,20 @@ trap 'rm -rf "$scratch"' EXIT
 bad=$scratch/bad.edition
 failures=0
 
-# One row: SETTING VALUE EXPECTED. VALUE "-" leaves the setting out; SETTING
-# "+" adds the line VALUE at the end. EXPECTED is how the message goes on
-# after "bad.edition".
+# One row: SETTING|VALUE[|SETTING|VALUE...]|EXPECTED. VALUE "-" leaves the
+# setting out; SETTING "+" adds the line VALUE at the end; SETTING "~" saves
+# the file in the encoding VALUE. EXPECTED is how the message goes on after
+# "bad.edition".
 rows=(
     "+|colour = red|:83: unknown setting \"colour\""
     "+|game = TIDEWATR.BAT|:83: \"game\" is set twice (first on line 66)"
     "+|just some words|:83: is not \"setting = value\""
-    "game|-|: no setting \"game\""
+    "game|-|: no setting \"game\": add a line \"game = ...\", as editions/english.edition shows with what it is for"
+    "start_button|Zurück|~|cp1252|:36: is not UTF-8 text: save the file as UTF-8"
+    "~|utf-16|: is UTF-16 text: save the file as UTF-8"
+    # What other formats write: quotes, and a comment after the value.
+    "caption|\"Tidewater\"|:32: \"caption\" is in quotation marks, which would be part of the text: no quotes are needed"
+    "start_button|Play   # the first button|:36: \"start_button\" has \" # \" in it, which would be part of the text: comments go on a line of their own"
     "start_button||:36: \"start_button\" is empty"
     "code_page|65001|:16: \"code_page\" must be one of 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258"
     # Code page 1252 has no Polish letters.
@@ -40,59 +48,106 @@ rows=(
     "key_version|$(printf 'v%.0s' $(seq 218))|:25: the key \"Software\\Marrowgate Studios\\Tidewater\\$(printf 'v%.0s' $(seq 218))\" is 256 bytes long; at most 255 fit"
     "file_version|2.1.beta|:77: \"file_version\" must be one to four numbers up to 65535, with dots between them (\"1.0\")"
     "file_language|English|:78: \"file_language\" must be a Windows language id of four hex digits (\"0407\" German, \"0409\" English, \"0415\" Polish)"
+    # Czech in decimal, as Microsoft's tables also write it.
+    "file_language|1029|:78: \"file_language\": 1029 is no language Windows knows; give its id in hex (0405, Czech, cs_CZ, is 1029 in decimal?)"
 )
 # Too wide for the window: measured, so install.exe is built first. What
 # Wine's fonts measure follows the message.
 fit_rows=(
     "start_button|Play the whole game|:36: \"start_button\" does not fit its place in the window:"
     "line|Insert the Tidewater disc in the drive, then choose what to do.|:35: \"line\" does not fit its place in the window:"
+    # Left out, the caption is the product's name.
+    "caption|-|key_product|Tidewater: Tales of the Drowned Coast and the Lighthouse Keepers|:24: \"caption\" (left out, so the product's name, \"key_product\") does not fit its place in the window:"
 )
 
+# The sample with SETTING VALUE pairs changed, as bad.edition.
 make_bad() {
-    local setting=$1 value=$2
-    if [ "$setting" = + ]; then
-        cat "$sample" >"$bad"
-        printf '%s\n' "$value" >>"$bad"
-    elif [ "$value" = - ]; then
-        sed "s/^$setting = .*/# left out/" "$sample" >"$bad"
-    else
-        # From the environment: awk -v would read backslashes as escapes.
-        s=$setting v=$value awk 'index($0, ENVIRON["s"] " = ") == 1 {$0 = ENVIRON["s"] " = " ENVIRON["v"]}
-            {print}' "$sample" >"$bad"
-    fi
+    cp "$sample" "$bad"
+    while [ $# -ge 2 ]; do
+        local setting=$1 value=$2
+        shift 2
+        if [ "$setting" = + ]; then
+            printf '%s\n' "$value" >>"$bad"
+        elif [ "$setting" = "~" ]; then
+            iconv -f UTF-8 -t "$value" "$bad" >"$bad.encoded" && mv "$bad.encoded" "$bad"
+        elif [ "$value" = - ]; then
+            sed -i "s/^$setting = .*/# left out/" "$bad"
+        else
+            # From the environment: awk -v would read backslashes as escapes.
+            s=$setting v=$value awk 'index($0, ENVIRON["s"] " = ") == 1 {$0 = ENVIRON["s"] " = " ENVIRON["v"]}
+                {print}' "$bad" >"$bad.changed" && mv "$bad.changed" "$bad"
+        fi
+    done
 }
 
+# Every name below FOLDER, and each file's size, date and content.
+snapshot() {
+    (cd "$1" 2>/dev/null && find . \( -type d -printf '%p %y\n' \) -o -printf '%p %y %s %T@\n' | LC_ALL=C sort &&
+        find . -type f -exec sha256sum {} + | LC_ALL=C sort)
+}
+
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+
+# COMMAND must refuse the row's file with the message EXPECTED (after
+# "bad.edition" when it starts with ":"), and leave OUTPUT as it was.
 check_row() {
-    local command=$1 row=$2 setting value expected output
-    IFS='|' read -r setting value expected <<<"$row"
-    make_bad "$setting" "$value"
-    rm -rf "$scratch/out"
-    output=$($command "$bad" "$scratch/out" 2>&1 >/dev/null)
+    local command=$1 row=$2 out=$3 fields expected output before
+    IFS='|' read -ra fields <<<"$row"
+    expected=${fields[-1]}
+    [ "${expected:0:1}" != : ] || expected=bad.edition$expected
+    make_bad "${fields[@]:0:${#fields[@]}-1}"
+    before=$(snapshot "$out")
+    output=$($command "$bad" "$out" 2>&1 >/dev/null)
     local status=$?
     if [ $status -eq 0 ]; then
-        echo "FAILED: $setting = $value: accepted"
-        failures=$((failures + 1))
-    elif ! want=$bad$expected awk 'index($0, ENVIRON["want"]) == 1 {found = 1} END {exit !found}' \
+        fail "$row: accepted"
+    elif ! want=$scratch/$expected awk 'index($0, ENVIRON["want"]) == 1 {found = 1} END {exit !found}' \
         <<<"$output"; then
-        echo "FAILED: $setting = $value: expected \"bad.edition$expected\", got:"
-        echo "$output"
-        failures=$((failures + 1))
-    elif [ -n "$(ls -A "$scratch/out" 2>/dev/null)" ]; then
-        echo "FAILED: $setting = $value: something was built"
-        failures=$((failures + 1))
+        fail "$row: expected \"$expected\", got:"$'\n'"$output"
+    elif [ "$(snapshot "$out")" != "$before" ]; then
+        fail "$row: $out was changed"
     fi
 }
 
+# What an earlier good build left in the output folder: edition.h and the
+# manifest.
 check_file() { python3 tools/edition/edition.py "$1" "$2"; }
+check_file "$sample" "$scratch/earlier" || fail "the sample"
 for row in "${rows[@]}"; do
-    check_row check_file "$row"
+    rm -rf "$scratch/out"
+    cp -a "$scratch/earlier" "$scratch/out"
+    check_row check_file "$row" "$scratch/out"
 done
+
 if [ "${1:-}" = --fit ]; then
+    edition_sh="bash $PWD/tools/edition.sh"
+    # An install.exe that edition.sh made: of the sample, with another caption.
+    out=$scratch/fit-out
+    make_bad caption "Tidewater 2"
+    $edition_sh "$bad" "$out" >/dev/null 2>&1 || fail "the earlier build"
+    cp "$out/install.exe" "$scratch/earlier.exe"
     for row in "${fit_rows[@]}"; do
-        check_row "bash tools/edition.sh" "$row"
+        check_row "$edition_sh" "$row" "$out"
     done
+    # An install.exe that edition.sh did not make, in the output folder.
+    mkdir "$scratch/theirs"
+    printf 'theirs' >"$scratch/theirs/install.exe"
+    check_row "$edition_sh" "caption|Tidewater|theirs/install.exe: already there, and not written by edition.sh" \
+        "$scratch/theirs"
+    # A good build, from another folder, with names that need quoting: it
+    # replaces the earlier install.exe with the sample's, as the tree's own
+    # build makes it.
+    folder="$scratch/it's [a] Łódź"
+    mkdir -p "$folder" "$scratch/caller"
+    cp "$sample" "$folder/it's ø.edition"
+    (cd "$scratch/caller" && $edition_sh "../it's [a] Łódź/it's ø.edition" ../fit-out) >"$scratch/good.log" 2>&1 ||
+        fail "the sample from another folder: $(cat "$scratch/good.log")"
+    cmp -s "$out/install.exe" build/i686/bin/english/install.exe ||
+        fail "the sample's install.exe is not the tree's build/i686/bin/english/install.exe"
+    [ "$(ls -A "$out")" = install.exe ] || fail "the output folder holds: $(ls -A "$out")"
 fi
-# The sample itself is good.
-check_file "$sample" "$scratch/good" || failures=$((failures + 1))
 echo "$failures of the bad edition files were not refused as they should be"
 [ $failures -eq 0 ]

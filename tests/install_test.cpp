@@ -106,9 +106,16 @@ void Check_Edition_Window(const Edition &edition, const Caller & = {})
 // install.exe looks for the record 1 s after the installer has ended, and
 // again each 1 s after, and goes on 2 s after the look that found it.
 // The rows run under the code page of their edition (Vexmoor's 1252), so
-// CTest runs this test a second time under Polish, code page 1250.
+// CTest runs this test a second time under Polish, code page 1250. Each run
+// names the code page it must have (EXPECTED_CODE_PAGE) and the locale that
+// gives it (LC_ALL).
 TEST_F(InstallTest, FirstRunInstallsThenPlays)
 {
+    char expected[8] = "", locale[64] = "";
+    GetEnvironmentVariableA("EXPECTED_CODE_PAGE", expected, sizeof(expected));
+    GetEnvironmentVariableA("LC_ALL", locale, sizeof(locale));
+    ASSERT_EQ(std::to_string(GetACP()), expected)
+        << "LC_ALL=" << locale << " does not give this run its code page (is the locale made?)";
     const char uninstall[] = "msiexec /x E:\\vexmoor.msi /qn";
     struct {
         const char *how;
