@@ -130,6 +130,8 @@ rows=(
     "||IMAGE --cert $scratch/small/TWSETUP.EXE --key $signing/key.pem|TWSETUP.EXE: the certificate does not open"
     "||IMAGE --cert $signing/cert.pem --key $old/key.pem|old/key.pem: the key is not the certificate's"
     "||IMAGE --pfx $scratch/good.p12|unrecognized option '--pfx'"
+    # A failure after the build, in signing, takes back all it made.
+    "||IMAGE ${key[*]} --timestamp http://127.0.0.1:9/|the time stamp server (http://127.0.0.1:9/) cannot be reached"
     # --sign-setup on an installer that is no Windows program.
     "+TWSETUP.EXE||IMAGE --sign-setup ${key[*]}|/TWSETUP.EXE: not a Windows program, so --sign-setup cannot sign it"
     # A link to nothing, or to a folder: Joliet has no links.

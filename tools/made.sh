@@ -56,10 +56,10 @@ made_note() {
 # after a failure, those that are still empty.
 made_folders=()
 made_mkdir() {
-    local folder=$1 missing=()
-    while [ ! -e "$folder" ]; do
-        missing=("$folder" ${missing[@]+"${missing[@]}"})
-        folder=$(dirname "$folder")
+    local above=$1 missing=()
+    while [ ! -e "$above" ]; do
+        missing=("$above" ${missing[@]+"${missing[@]}"})
+        above=$(dirname "$above")
     done
     mkdir -p "$1"
     made_folders+=(${missing[@]+"${missing[@]}"})

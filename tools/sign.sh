@@ -139,7 +139,8 @@ sign_is_program() {
 # the signed program is made beside it under another name, checked, and only
 # then put in its place.
 sign_file() {
-    local program=$1 signed=$2 work same=1 report
+    # Not "work": disc.sh's trap reads its own after a failure in here.
+    local program=$1 signed=$2 sign_work same=1 report
     local options=(-h sha256)
     [ -z "$sign_name" ] || options+=(-n "$sign_name")
     [ -z "$sign_url" ] || options+=(-i "$sign_url")
@@ -152,23 +153,23 @@ sign_file() {
         options+=(-certs "$sign_cert" -key "$sign_key")
     fi
     sign_is_program "$program" || sign_fail "$program: not a Windows program, so it cannot be signed"
-    work=$(mktemp -d "$(dirname "$signed")/.sign.XXXXXX")
+    sign_work=$(mktemp -d "$(dirname "$signed")/.sign.XXXXXX")
     # osslsigncode writes only a file that is not there yet.
     if ! report=$(osslsigncode sign "${options[@]}" -readpass <(printf '%s\n' "$sign_password") \
-        -in "$program" -out "$work/signed" 2>&1); then
-        rm -rf "$work"
+        -in "$program" -out "$sign_work/signed" 2>&1); then
+        rm -rf "$sign_work"
         if grep -q 'timestamping failed' <<<"$report"; then
             sign_fail "$program: not signed: the time stamp server (${sign_timestamps[*]}) cannot be reached, or gave no time stamp"
         fi
         # osslsigncode's own lines, without OpenSSL's internals.
         sign_fail "$program: osslsigncode could not sign it: $(grep -vE '^[0-9A-F]+:error:' <<<"$report")"
     fi
-    osslsigncode remove-signature -in "$work/signed" -out "$work/unsigned" >/dev/null 2>&1 || true
-    cmp -s "$program" "$work/unsigned" || same=0
+    osslsigncode remove-signature -in "$sign_work/signed" -out "$sign_work/unsigned" >/dev/null 2>&1 || true
+    cmp -s "$program" "$sign_work/unsigned" || same=0
     if [ $same -eq 1 ]; then
-        mv "$work/signed" "$signed"
+        mv "$sign_work/signed" "$signed"
     fi
-    rm -rf "$work"
+    rm -rf "$sign_work"
     [ $same -eq 1 ] || sign_fail "$program: without its signature, the signed program is not the same"
 }
 
