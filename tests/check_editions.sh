@@ -137,13 +137,14 @@ if [ "${1:-}" = --fit ]; then
     printf 'theirs' >"$scratch/theirs/install.exe"
     check_row "$edition_sh" "caption|Tidewater|theirs/install.exe: already there, and not written by edition.sh" \
         "$scratch/theirs"
-    # A good build, from another folder, with names that need quoting: it
+    # A good build, from another folder, with names that need quoting, and
+    # the caller's LC_ALL another code page's than the edition's: it
     # replaces the earlier install.exe with the sample's, as the tree's own
     # build makes it.
     folder="$scratch/it's [a] Łódź"
     mkdir -p "$folder" "$scratch/caller"
     cp "$sample" "$folder/it's ø.edition"
-    (cd "$scratch/caller" && $edition_sh "../it's [a] Łódź/it's ø.edition" ../fit-out) >"$scratch/good.log" 2>&1 ||
+    (cd "$scratch/caller" && LC_ALL=pl_PL.UTF-8 $edition_sh "../it's [a] Łódź/it's ø.edition" ../fit-out) >"$scratch/good.log" 2>&1 ||
         fail "the sample from another folder: $(cat "$scratch/good.log")"
     cmp -s "$out/install.exe" build/i686/bin/english/install.exe ||
         fail "the sample's install.exe is not the tree's build/i686/bin/english/install.exe"

@@ -58,7 +58,7 @@ trap finish EXIT
 bash "$top/tools/install-deps.sh"
 # Every fault of the file itself shows here, before anything is built.
 python3 "$check" --check "$edition"
-locale=$(python3 "$check" --locale "$edition")
+read -r locale code_page < <(python3 "$check" --locale "$edition")
 bash "$top/tools/install-deps.sh" --locale "$locale"
 
 # The shipped launcher is 32-bit; fit.exe runs as the Wine here can.
@@ -82,7 +82,7 @@ bash "$top/tools/wine-session.sh" start "$session" "$arch" >/dev/null
 status=0
 # Wine shows the root of the Linux file system as Z:.
 faults=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" "$build/$arch/bin/fit.exe" \
-    "Z:$(tr / '\\' <<<"$built")") || status=$?
+    "Z:$(tr / '\\' <<<"$built")" "$code_page") || status=$?
 bash "$top/tools/wine-session.sh" stop "$session" >/dev/null
 if [ $status -ne 0 ]; then
     [ $status -eq 1 ] || made_fail "$faults"$'\n'"$edition: the window could not be measured"

@@ -4,7 +4,8 @@
     edition.py EDITION_FILE OUTPUT_FOLDER    writes edition.h and install.manifest
     edition.py --check EDITION_FILE          only checks the file
     edition.py --locale EDITION_FILE         prints a Linux locale whose Windows
-                                             code page is the edition's
+                                             code page is the edition's, and
+                                             that code page
     edition.py --disc EDITION_FILE           prints what its disc needs, a line
                                              each: the disc's label, the
                                              installer, the sound setup, the
@@ -356,7 +357,7 @@ def main(arguments):
     if mode == "--place":
         print("\n".join(place(source, sys.stdin)))
     if mode == "--locale":
-        print(LOCALES[values["code_page"]])
+        print(LOCALES[values["code_page"]], values["code_page"])
     if mode == "--disc":
         code_page = "cp%d" % values["code_page"]
         print(values["disc_label"])

@@ -1,12 +1,15 @@
 // Checks that an edition's texts fit the launcher window: builds the window
 // from install.exe's own template, hidden, and measures each text in the
 // font the dialog manager chose for it.
-//     fit.exe INSTALL_EXE
+//     fit.exe INSTALL_EXE CODE_PAGE
 // Prints "SETTING: W of ROOM pixels" for each text that does not fit, and
-// ends with 1 then; 0 when all fit, 2 when the template cannot be read.
+// ends with 1 then; 0 when all fit, 2 when the template cannot be read or
+// Windows' ANSI code page is not CODE_PAGE, the edition's: the fonts' glyphs,
+// and so the widths, follow the code page.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 
 namespace
@@ -16,7 +19,7 @@ const struct {
     int id;
     const char *setting;
 } controls[] = {
-    {1, "start_button"},     {2, "cancel_button"},    {0xFFFF, "line"},
+    {1, "start_button"},      {2, "cancel_button"},    {0xFFFF, "line"},
     {101, "continue_button"}, {102, "install_button"},
 };
 // A push button draws its text inside a 3D edge and its focus rectangle.
@@ -78,8 +81,13 @@ int Control_Fault(HWND window, int id, const char *setting)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: fit.exe INSTALL_EXE\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: fit.exe INSTALL_EXE CODE_PAGE\n");
+        return 2;
+    }
+    if (GetACP() != (UINT)std::atoi(argv[2])) {
+        std::fprintf(stderr, "measured under code page %u, not the edition's %s\n", GetACP(),
+                     argv[2]);
         return 2;
     }
     HMODULE program = LoadLibraryExA(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -91,8 +99,7 @@ int main(int argc, char **argv)
     dialog.hInstance = GetModuleHandleA(nullptr);
     dialog.lpszClassName = "Install";
     RegisterClassA(&dialog);
-    HWND window =
-        program ? CreateDialogParamA(program, "INSTALL", nullptr, nullptr, 0) : nullptr;
+    HWND window = program ? CreateDialogParamA(program, "INSTALL", nullptr, nullptr, 0) : nullptr;
     if (!window) {
         std::fprintf(stderr, "%s: no launcher window template (error %lu)\n", argv[1],
                      GetLastError());
