@@ -11,6 +11,15 @@ namespace
 // newer headers is refused by Windows XP.
 const DWORD child_access = 0x1F0FFF;
 
+// What CreateProcess answers, from Vista on, for a program whose manifest
+// asks for administrator rights (most installers) when installer detection
+// is off and the launcher itself runs unelevated.
+const DWORD elevation_required = 740;
+
+// ShellExecuteExA, found at run time: shell32.dll is loaded only on the road
+// that needs it, so that every other start costs nothing more.
+typedef BOOL(WINAPI *Shell_Execute_Ex)(SHELLEXECUTEINFOA *);
+
 // The handles of a start are kept until Wait_Finish has opened the child by
 // its identifier: the open process handle is what keeps a child that has
 // already ended openable. Closed before the next start, so none leaks.
@@ -64,9 +73,47 @@ void Fill_Startup_Info()
     // Without STARTF_USESHOWWINDOW the system does not apply it.
     startinfo.wShowWindow = SW_SHOW;
 }
+
+// Starts `line` through the shell, which asks the user for the elevation
+// that the program needs (User Account Control's prompt), and waits for it
+// like any other child: by its process handle, for an unelevated launcher
+// may not open an elevated process by its identifier. 0 when it did not
+// start, the prompt refused included.
+int Shell_Start(char *line)
+{
+    char shell[MAX_PATH];
+
+    UINT length = GetSystemDirectoryA(shell, std::size(shell));
+    if (length == 0 || length + sizeof("\\shell32.dll") > std::size(shell))
+        return 0;
+    lstrcatA(shell, "\\shell32.dll");
+    HMODULE module = LoadLibraryA(shell);
+    // Through void (*)(void), which any function pointer converts to.
+    FARPROC found = module ? GetProcAddress(module, "ShellExecuteExA") : nullptr;
+    if (!found)
+        return 0;
+    // The program's name ends at the first space: an edition's names have
+    // none, and its arguments follow.
+    char *arguments = line;
+    while (*arguments != '\0' && *arguments != ' ')
+        arguments++;
+    if (*arguments == ' ')
+        *arguments++ = '\0';
+    SHELLEXECUTEINFOA shell_info;
+    ZeroMemory(&shell_info, sizeof(shell_info));
+    shell_info.cbSize = sizeof(shell_info);
+    shell_info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    shell_info.lpFile = line;
+    shell_info.lpParameters = arguments;
+    shell_info.nShow = SW_SHOW;
+    if (!((Shell_Execute_Ex)(void (*)(void))found)(&shell_info) || !shell_info.hProcess)
+        return 0;
+    procinfo.hProcess = shell_info.hProcess;
+    return 1;
+}
 } // namespace
 
-int Do_Process(const char *command)
+int Do_Process(const char *command, int suspended)
 {
     // CreateProcessA may write into the command line it is given.
     char line[MAX_PATH];
@@ -77,15 +124,45 @@ int Do_Process(const char *command)
         return 0;
     lstrcpyA(line, command);
     Fill_Startup_Info();
-    return CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                          nullptr, &startinfo, &procinfo);
+    // The search for the program begins in the launcher's own folder, the
+    // CD drive. With no disc in it ("Starten" after the disc was taken out,
+    // the sound setup after a multi-disc installer left the tray empty),
+    // Windows would show its box "There is no disk in the drive" on the
+    // launcher's only thread; so the box is held back here, as for folder
+    // changes, and the child starts with Windows' default error mode rather
+    // than this one.
+    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    SetErrorMode(mode | SEM_FAILCRITICALERRORS);
+    DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_DEFAULT_ERROR_MODE;
+    if (suspended)
+        flags |= CREATE_SUSPENDED;
+    int started = CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                                 &startinfo, &procinfo);
+    DWORD error = GetLastError();
+    SetErrorMode(mode);
+    if (!started && error == elevation_required)
+        started = Shell_Start(line);
+    return started;
+}
+
+void Resume_Child()
+{
+    if (procinfo.hThread)
+        ResumeThread(procinfo.hThread);
 }
 
 int Wait_Finish()
 {
     DWORD exit_code;
 
-    HANDLE process = OpenProcess(child_access, FALSE, procinfo.dwProcessId);
+    HANDLE process = nullptr;
+    if (procinfo.dwProcessId) {
+        process = OpenProcess(child_access, FALSE, procinfo.dwProcessId);
+    } else {
+        // A child that the shell started comes with its handle alone.
+        process = procinfo.hProcess;
+        procinfo.hProcess = nullptr;
+    }
     if (!process)
         return 0;
     Close_Child_Handles();

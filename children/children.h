@@ -9,8 +9,12 @@ extern STARTUPINFOA startinfo;
 extern PROCESS_INFORMATION procinfo;
 
 // Starts `command` (a program or batch file name, with its arguments) in the
-// current folder. Returns nonzero when the child was created.
-int Do_Process(const char *command);
+// current folder; with `suspended`, its first thread waits for
+// Resume_Child (but for a program that Windows must first elevate, which
+// starts at once). Returns nonzero when the child was created.
+int Do_Process(const char *command, int suspended = 0);
+// Lets a child started suspended run.
+void Resume_Child();
 // Waits until the latest child has ended. Returns 1 once it has, whatever its
 // exit code; 0 when the wait cannot be carried out.
 int Wait_Finish();

@@ -48,10 +48,51 @@ const WCHAR *Wide_From_Drive(const WCHAR *wide, char letter)
 
 void Find_Start_Directory(void)
 {
+    char program[MAX_PATH];
+
+    // The launcher's own folder is the CD's, however it was started: from
+    // AutoPlay or Explorer the current folder is that folder too, but from
+    // the Run box ("E:\install.exe"), a command prompt, a shortcut that
+    // starts elsewhere or a game front end it is not. A name that filled
+    // the buffer may have been cut, and Windows XP leaves it unterminated.
+    DWORD length = GetModuleFileNameA(nullptr, program, std::size(program));
+    if (length > 0 && length < std::size(program)) {
+        Start_Directory_Of(program);
+        return;
+    }
+    // Else the current folder, as good a guess as any.
     startdisk = getdisk();
     lstrcpyA(startpath, "X:\\");
     startpath[0] = (char)('A' + startdisk);
     getcurdir(0, startpath + 3, std::size(startpath) - 3);
+}
+
+void Start_Directory_Of(const char *program)
+{
+    // A program started by a "\\?\" path has its name with that prefix
+    // ("\\?\E:\install.exe", "\\?\UNC\server\cd\install.exe"), and Wine
+    // names a program on a share "UNC\server\cd\install.exe": each is
+    // read as its plain form, "E:\install.exe" or "\\server\cd\install.exe".
+    const char *path = program;
+    if (path[0] == '\\' && path[1] == '\\' && path[2] == '?' && path[3] == '\\')
+        path += 4;
+    int share = path[0] == 'U' && path[1] == 'N' && path[2] == 'C' && path[3] == '\\';
+    if (share)
+        path += 3; // at the first backslash of "\server", whose other one is added
+    int last = -1;
+    for (int i = 0; path[i] != '\0'; i++) {
+        if (path[i] == '\\')
+            last = i;
+    }
+    // The program's name goes; a drive's root keeps its backslash ("E:\").
+    int root = path[0] != '\0' && path[1] == ':' ? 3 : 0;
+    int length = last < root ? root : last;
+    if (length <= 0 || share + length >= (int)std::size(startpath))
+        return;
+    lstrcpyA(startpath, share ? "\\" : "");
+    lstrcpynA(startpath + share, path, length + 1);
+    // Without a drive letter (a disc shared as "\\server\cd"), -1.
+    startdisk = startpath[1] == ':' ? Get_Drive(startpath[0]) - 1 : -1;
 }
 
 void Start_Directory(void)

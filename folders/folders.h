@@ -5,9 +5,10 @@
 
 #include <windows.h>
 
-// The drive current at start-up, A = 0.
+// The drive of the launcher's own folder, A = 0; -1 for a folder named
+// without a drive letter ("\\server\cd").
 extern int startdisk;
-// The folder current at start-up, in full: "E:\" or "E:\SETUP".
+// The launcher's own folder, in full: "E:\" or "E:\SETUP".
 extern char startpath[MAX_PATH];
 
 // Results of New_Directory.
@@ -21,7 +22,11 @@ enum {
 // Find_sep's result for a text without a colon.
 const int NO_SEPARATOR = -1;
 
+// Records install.exe's own folder as the start folder.
 void Find_Start_Directory(void);
+// Records the folder of `program`, a program's full path, as the start
+// folder; a path too long for startpath leaves it as it was.
+void Start_Directory_Of(const char *program);
 void Start_Directory(void);
 int Find_sep(const char *text);
 int Get_Drive(char letter);

@@ -19,6 +19,12 @@ const UINT WM_LAUNCHER_FRONT = WM_APP;
 const UINT front_answer_ms = 2000;
 // The class of every message box.
 const char box_class[] = "#32770";
+// Marks the launcher window of this edition, for a second start to find:
+// the caption is the edition's, in its language, and need not be the
+// product's name, while two editions' windows share the class. The value
+// stands for the edition's lock name, whose property name would be too long
+// for an atom.
+const char edition_property[] = "Install.Edition";
 
 // The buttons' ids in the dialog template.
 const WPARAM id_start = 1;
@@ -126,6 +132,30 @@ HWND Window_To_Front(HWND window)
     return !flow_running && IsWindowVisible(window) ? window : nullptr;
 }
 
+// The lock's name, hashed (FNV-1a); never 0, which GetPropA answers for a
+// window without the property.
+HANDLE Edition_Mark()
+{
+    DWORD hash = 2166136261u;
+    for (const char *c = launcher_mutex; *c != '\0'; c++) {
+        hash ^= (BYTE)*c;
+        hash *= 16777619u;
+    }
+    return (HANDLE)(ULONG_PTR)(hash | 1);
+}
+
+// The window of this edition's running launcher, hidden too (as on the
+// first run), or null.
+HWND Running_Launcher()
+{
+    HWND window = nullptr;
+
+    while ((window = FindWindowExA(nullptr, window, class_name, nullptr)) != nullptr)
+        if (GetPropA(window, edition_property) == Edition_Mark())
+            return window;
+    return nullptr;
+}
+
 void Register_Class(HINSTANCE instance)
 {
     WNDCLASSA wc;
@@ -153,15 +183,15 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
         Register_Class(instance);
     // The template has no WS_VISIBLE: the window stays hidden until shown.
     hwnd = CreateDialogParamA(instance, template_name, nullptr, nullptr, 0);
+    if (hwnd)
+        SetPropA(hwnd, edition_property, Edition_Mark());
 }
 
 void Raise_Running_Launcher()
 {
     DWORD_PTR answer = 0;
 
-    // The template's caption is the product name. FindWindow finds the
-    // window hidden too, as it is on the first run.
-    HWND running = FindWindowA(class_name, szProductName);
+    HWND running = Running_Launcher();
     if (!running || !SendMessageTimeoutA(running, WM_LAUNCHER_FRONT, 0, 0, SMTO_ABORTIFHUNG,
                                          front_answer_ms, &answer))
         return;
@@ -204,6 +234,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 {
     switch (message) {
     case WM_DESTROY:
+        // A window's properties go before it does.
+        RemovePropA(window, edition_property);
         PostQuitMessage(0);
         return 0;
     case WM_LAUNCHER_FRONT:

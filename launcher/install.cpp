@@ -17,10 +17,23 @@ int Run_And_Wait(const char *command)
 }
 } // namespace
 
-int Exec_Setup()
+int Exec_Setup(int replace_record)
 {
     Start_Directory();
-    return Run_And_Wait(szInstaller);
+    // A reinstall deletes the old record only once the installer has
+    // started: an installer that is missing, damaged or refused by Windows
+    // must not cost the player the installed game. It is started suspended,
+    // so it still never sees the old record (but on the road that asks for
+    // elevation, which cannot suspend it: there the record goes as it
+    // starts).
+    if (!Do_Process(szInstaller, replace_record))
+        return 0;
+    if (replace_record) {
+        if (ReadRegistry(szCompanyName, szProductName, szVersionName))
+            DeleteRegistry(szCompanyName, szProductName, szVersionName);
+        Resume_Child();
+    }
+    return Wait_Finish();
 }
 
 int Delay_Read_Reg()
@@ -41,13 +54,15 @@ int Exec_SetSound(HWND window)
     // and switch leave room here for the letter and the terminator.
     char command[MAX_PATH];
     // The drive the launcher was started from: the sound setup finds the
-    // CD's files there.
+    // CD's files there. A disc shared as "\\server\cd" has no letter to
+    // give, and the switch goes alone.
     char letter[] = {(char)('A' + startdisk), '\0'};
 
     lstrcpyA(command, szSoundSetup);
     lstrcatA(command, " ");
     lstrcatA(command, szSoundSwitch);
-    lstrcatA(command, letter);
+    if (startdisk >= 0)
+        lstrcatA(command, letter);
 
     Start_Directory();
     if (New_Directory(window, szFolderRead, szFolderReadW) != FOLDER_ENTERED)
@@ -55,9 +70,9 @@ int Exec_SetSound(HWND window)
     return Run_And_Wait(command);
 }
 
-int Install_Game(HWND window)
+int Install_Game(HWND window, int replace_record)
 {
-    if (!Exec_Setup())
+    if (!Exec_Setup(replace_record))
         return 0;
     if (!Delay_Read_Reg())
         return 0;
@@ -67,10 +82,9 @@ int Install_Game(HWND window)
 void Install_Command(HWND window)
 {
     // The old record must be gone before the installer runs, or the poll
-    // would find it at once. The install goes on whether or not that worked.
-    if (ReadRegistry(szCompanyName, szProductName, szVersionName))
-        DeleteRegistry(szCompanyName, szProductName, szVersionName);
-    if (Install_Game(window) == 1)
+    // would find it at once (Exec_Setup). The install goes on whether or
+    // not deleting it worked.
+    if (Install_Game(window, 1) == 1)
         OkMessage(window, szInstallComplete, " ");
     else
         OkMessage(window, szInstallIncomplete, " ");
@@ -79,7 +93,7 @@ void Install_Command(HWND window)
 void First_Run(HWND window)
 {
     // The launcher ends after the game, whatever came of it.
-    if (Install_Game(window))
+    if (Install_Game(window, 0))
         Play_Game(window);
     else
         OkMessage(window, szFirstRunIncomplete, " ");

@@ -49,21 +49,30 @@ class FoldersTest : public ::testing::Test
     std::vector<SeenBox> boxes;
 };
 
+// The start folder is the launcher's own, whatever folder is current.
 TEST_F(FoldersTest, StartFolderIsRecordedAndReturnedTo)
 {
     struct {
+        const char *program;
         const char *start;
         int disk;
         const char *away; // another folder on the same drive
     } cases[] = {
-        {"E:\\", 4, "E:\\SETUP"},
-        {"E:\\SETUP", 4, "E:\\"},
-        {"G:\\Spiele mit Leerzeichen", 6, "G:\\GAMES"},
+        {"E:\\install.exe", "E:\\", 4, "E:\\SETUP"},
+        {"E:\\SETUP\\install.exe", "E:\\SETUP", 4, "E:\\"},
+        {"G:\\Spiele mit Leerzeichen\\install.exe", "G:\\Spiele mit Leerzeichen", 6, "G:\\GAMES"},
+        // A disc shared on the network: no drive letter.
+        {"\\\\vexmoor\\cd\\install.exe", "\\\\vexmoor\\cd", -1, "E:\\SETUP"},
+        // Started by a path with the prefix "\\?\", and as Wine names a
+        // program on a share.
+        {"\\\\?\\E:\\SETUP\\install.exe", "E:\\SETUP", 4, "E:\\"},
+        {"\\\\?\\UNC\\vexmoor\\cd\\install.exe", "\\\\vexmoor\\cd", -1, "E:\\SETUP"},
+        {"UNC\\vexmoor\\cd\\install.exe", "\\\\vexmoor\\cd", -1, "E:\\SETUP"},
     };
     for (auto &c : cases) {
-        SCOPED_TRACE(c.start);
-        ASSERT_TRUE(SetCurrentDirectoryA(c.start));
-        Find_Start_Directory();
+        SCOPED_TRACE(c.program);
+        ASSERT_TRUE(SetCurrentDirectoryA("C:\\windows"));
+        Start_Directory_Of(c.program);
         EXPECT_EQ(c.disk, startdisk);
         EXPECT_STREQ(c.start, startpath);
 

@@ -41,7 +41,10 @@ class HardeningTest : public FlowTest
     {
         // Measured with the real pauses: install_fast.exe polls for the
         // record a hundred times as often.
-        LauncherRun run(measure_cpu ? "install.exe" : fast_launcher, folder);
+        LauncherRun run(!launcher.empty() ? launcher.c_str()
+                        : measure_cpu     ? "install.exe"
+                                          : fast_launcher,
+                        folder);
         HWND window = road == first_run ? nullptr : run.VisibleWindow();
         EXPECT_TRUE(road == first_run || window) << "no launcher window";
         Texts seen;
@@ -93,6 +96,8 @@ class HardeningTest : public FlowTest
     }
 
     DWORD exit_code = still_running;
+    // A launcher put elsewhere than E:\install.exe, started in place.
+    std::string launcher;
     bool measure_cpu = false;
     double cpu_while_waiting = -1;
 };
@@ -164,9 +169,12 @@ TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
     }
 }
 
+// Wherever the launcher is, and whatever folder is current when it starts
+// (the Run box, a command prompt, a shortcut or a game front end start it by
+// its path from elsewhere), its own folder is the CD's.
 TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
 {
-    // 242 characters: room is left for "\setup.exe" within the 260 a path
+    // 242 characters: room is left for "\install.exe" within the 260 a path
     // may have.
     std::string deep = "E:\\";
     while (deep.size() < 220)
@@ -174,38 +182,52 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
     deep += std::string(242 - deep.size(), 'D');
     struct {
         const char *how;
-        std::string folder;
+        std::string cd;             // where install.exe and setup.exe are
+        const char *current;        // the folder current when it starts
+        const char *installed_from; // setup.exe's current folder
         const char *sound_line;
     } rows[] = {
         // clang-format off
-        {"a folder with spaces", "E:\\VEXMOOR CD\\DISC 1", "Setsound.exe /DE"},
-        {"characters above 127", "E:\\Spiele\\Gr\xF6\xDF" "e", "Setsound.exe /DE"},
-        {"a folder path of 240 characters and more", deep, "Setsound.exe /DE"},
-        {"a copy of the CD on another drive", "G:\\CD COPY", "Setsound.exe /DG"},
+        {"started by its path from another drive", "E:\\", "C:\\windows", "E:\\", "Setsound.exe /DE"},
+        {"started by its path from a deeper folder of the CD", "E:\\", "E:\\SETUP", "E:\\", "Setsound.exe /DE"},
+        {"a folder with spaces, started from the game drive", "E:\\VEXMOOR CD\\DISC 1", "G:\\",
+         "E:\\VEXMOOR CD\\DISC 1", "Setsound.exe /DE"},
+        {"characters above 127", "E:\\Spiele\\Gr\xF6\xDF" "e", "E:\\Spiele\\Gr\xF6\xDF" "e",
+         "E:\\Spiele\\Gr\xF6\xDF" "e", "Setsound.exe /DE"},
+        {"a folder path of 240 characters and more", deep, "E:\\", deep.c_str(), "Setsound.exe /DE"},
+        {"a copy of the CD on another drive", "G:\\CD COPY", "G:\\CD COPY", "G:\\CD COPY", "Setsound.exe /DG"},
+        // No drive letter to give the sound setup: its switch goes alone.
+        {"the CD shared on the network", "\\\\vexmoor\\cd", "C:\\windows", "\\\\vexmoor\\cd",
+         "Setsound.exe /D"},
         // clang-format on
     };
     ASSERT_GE(deep.size(), 240u);
-    ASSERT_LT(deep.size() + sizeof("\\setup.exe"), (size_t)MAX_PATH);
+    ASSERT_LT(deep.size() + sizeof("\\install.exe"), (size_t)MAX_PATH);
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         SetUp();
-        MakeFolders(row.folder);
-        std::string installer = row.folder + "\\setup.exe";
+        MakeFolders(row.cd);
+        std::string installer = row.cd + (row.cd.back() == '\\' ? "" : "\\") + "setup.exe";
+        launcher = row.cd + (row.cd.back() == '\\' ? "" : "\\") + "install.exe";
         PlaceStandIn(installer);
+        ASSERT_TRUE(CopyFileA((ProgramFolder() + fast_launcher).c_str(), launcher.c_str(), FALSE));
         SetChildActions("SETUP", "record=G:\\VEXMOOR");
         std::string before = DumpKeys("Software", product_key);
 
-        EXPECT_EQ(Texts{}, Drive(first_run, 0, row.folder.c_str()));
+        EXPECT_EQ(Texts{}, Drive(first_run, 0, row.current));
         EXPECT_EQ(0u, exit_code);
         ASSERT_EQ(all_children, Roles(log.Runs()));
-        EXPECT_EQ(row.folder, log.Only("SETUP").folder);
+        EXPECT_EQ(row.installed_from, log.Only("SETUP").folder);
         EXPECT_EQ("setup.exe", log.Only("SETUP").command_line);
         EXPECT_EQ(row.sound_line, log.Only("SETSOUND").command_line);
         EXPECT_EQ(game_folder, log.Only("SETSOUND").folder);
         EXPECT_EQ(game_folder, log.Only("GAME").folder);
         EXPECT_EQ(before, DumpKeys("Software", product_key));
         DeleteFileA(installer.c_str());
+        if (row.cd != "E:\\")
+            DeleteFileA(launcher.c_str());
     }
+    launcher.clear();
 }
 
 // Besides the warnings, the programs that ran, the launcher's end and the

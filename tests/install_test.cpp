@@ -69,7 +69,9 @@ const Edition vexmoor = {
 
 // The edition's window, once it is installed: its texts, read as Unicode,
 // each fitting its control; a German Vexmoor launcher started beside it
-// runs; and a missing game gives its warning.
+// runs; the edition's second start brings its own window forward, not the
+// German one, whatever its caption; and a missing game gives its warning,
+// which a second start brings forward too.
 void Check_Edition_Window(const Edition &edition, const Caller & = {})
 {
     WriteText(record_key, "folder", game_folder);
@@ -91,11 +93,12 @@ void Check_Edition_Window(const Edition &edition, const Caller & = {})
     LauncherRun vexmoor("E:\\GERMAN\\install.exe");
     HWND vexmoor_window = vexmoor.VisibleWindow();
     EXPECT_TRUE(vexmoor_window) << "the edition's launcher stopped Vexmoor's";
+    ExpectSecondStartBringsForward(window);
     PostMessageA(vexmoor_window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(0u, vexmoor.ExitCode());
 
     ASSERT_TRUE(DeleteFileA((std::string(game_folder) + "\\" + edition.programs[2]).c_str()));
-    std::vector<SeenBox> boxes = run.Press(window, id_start, 1);
+    std::vector<SeenBox> boxes = run.Press(window, id_start, 1, true);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(edition.warning[0], boxes[0].unicode_caption);
     EXPECT_EQ(edition.warning[1], boxes[0].unicode_text);
@@ -291,7 +294,8 @@ TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
 // The Install button: only this version's record goes before the installer
 // runs, and the window stays for another choice. Another version's record
 // and the game's settings under the same product, other products of the
-// company and other companies' keys stay as they were.
+// company and other companies' keys stay as they were. An installer that
+// cannot start takes nothing: the record stays, and the game still starts.
 TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
 {
     const char other_version[] = "Software\\Halvaro\\Vexmoor\\Version 2.0";
@@ -304,9 +308,13 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         int then;       // the button clicked afterwards
         Texts then_say; // and the warnings it gives
         Texts roles;
+        const char *setup = "stand-in"; // E:\setup.exe: "stand-in", "missing" or "damaged"
     } rows[] = {
         // clang-format off
         {"new record", 0, game_folder, {"Installation complete  "}, id_cancel, {}, {"SETUP", "SETSOUND"}},
+        {"no installer on the CD", 0, nullptr, {"Installation incomplete  "}, id_start, {}, {"GAME"}, "missing"},
+        {"an installer that is no program", 0, nullptr, {"Installation incomplete  "}, id_start, {}, {"GAME"},
+         "damaged"},
         // The poll read the new record: Start then uses its folder.
         {"new record naming a missing folder", 0, missing_folder, {"Folder Error G:\\MISSING", "Installation incomplete  "},
          id_start, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}, {"SETUP"}},
@@ -324,7 +332,16 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         WriteText(record_key, "folder", game_folder);
         WriteText(other_version, "folder", "G:\\VEXMOOR 2");
         WriteText(settings, "Sprache", "Deutsch");
-        PlaceInstaller(row.recorded ? std::string("record=") + row.recorded : "");
+        bool starts = row.setup == std::string("stand-in");
+        if (starts)
+            PlaceInstaller(row.recorded ? std::string("record=") + row.recorded : "");
+        if (row.setup == std::string("damaged")) {
+            HANDLE file =
+                CreateFileA("E:\\setup.exe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            ASSERT_TRUE(WriteFile(file, "MZ, then no program", 19, &written, nullptr));
+            CloseHandle(file);
+        }
         if (row.first == id_continue)
             RemoveGameFile("REPLAY.BAT");
         std::string before = DumpKeys("Software", record_key);
@@ -338,15 +355,18 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_install, row.warnings.size())));
         EXPECT_EQ(still_running, run.ExitCode(0));
         EXPECT_TRUE(IsWindowVisible(window));
-        // The record was gone before the installer started.
-        ChildRun setup = log.Only("SETUP");
-        EXPECT_EQ("<none>", setup.record);
-        EXPECT_EQ("E:\\", setup.folder);
-        EXPECT_EQ("setup.exe", setup.command_line);
         std::string record;
-        if (row.recorded)
-            record = "[" + std::string(record_key) + "]\nfolder 1 " + row.recorded +
-                     std::string(1, '\0') + "\n";
+        if (starts) {
+            // The record was gone before the installer started.
+            ChildRun setup = log.Only("SETUP");
+            EXPECT_EQ("<none>", setup.record);
+            EXPECT_EQ("E:\\", setup.folder);
+            EXPECT_EQ("setup.exe", setup.command_line);
+        }
+        const char *kept = starts ? row.recorded : game_folder;
+        if (kept)
+            record =
+                "[" + std::string(record_key) + "]\nfolder 1 " + kept + std::string(1, '\0') + "\n";
         EXPECT_EQ(record, DumpKeys(record_key));
         if (row.roles.back() == "SETSOUND") {
             ChildRun sound = log.Only("SETSOUND");

@@ -4,7 +4,8 @@
 #   wine-session.sh stop BUILD_DIR
 # The session lives in BUILD_DIR/wine: a scratch prefix (never ~/.wine), an
 # Xvfb display when DISPLAY is unset, one persistent wineserver, and the
-# drives the tests use: E: a CD-like drive, G: a game drive, and Wine's own
+# drives the tests use: E: a CD-like drive (shared as \\vexmoor\cd too), G:
+# a game drive, and Wine's own
 # fonts, so that "MS Sans Serif" is itself and not a host font. CD_FOLDER, when
 # set, is the folder E: shows instead of BUILD_DIR/wine/cd. tools/wine-run.sh
 # runs a Windows program inside it.
@@ -65,6 +66,9 @@ map_drives() {
     mkdir -p "$state/cd/SETUP" "$state/game"
     ln -sfn "$(realpath "$cd")" "$prefix/dosdevices/e:"
     ln -sfn "$state/game" "$prefix/dosdevices/g:"
+    # The CD shared on the network too, as \\vexmoor\cd.
+    mkdir -p "$prefix/dosdevices/unc/vexmoor"
+    ln -sfn "$(realpath "$cd")" "$prefix/dosdevices/unc/vexmoor/cd"
     # E: reports itself as a CD-ROM drive, as the launcher's CD would.
     "$WINE_LOADER" reg add 'HKLM\Software\Wine\Drives' /v e: /d cdrom /f >/dev/null 2>&1
 }

@@ -88,7 +88,7 @@ std::vector<Control> ReadControls(HWND window)
 
 LauncherRun::LauncherRun(const char *program, const char *folder, int show, const Caller &)
 {
-    bool in_place = program && program[0] && program[1] == ':';
+    bool in_place = program && program[0] && (program[1] == ':' || program[1] == '\\');
     if (program && !in_place) {
         std::string built = ProgramFolder() + program;
         EXPECT_TRUE(CopyFileA(built.c_str(), cd_launcher, FALSE)) << built;
@@ -97,7 +97,7 @@ LauncherRun::LauncherRun(const char *program, const char *folder, int show, cons
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = (WORD)show;
-    std::string command = in_place ? program : cd_launcher;
+    std::string command = in_place ? std::string("\"") + program + "\"" : cd_launcher;
     EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
                                &startup, &info_))
         << folder;
