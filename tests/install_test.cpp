@@ -225,7 +225,8 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         // The look that finds the record comes within 1 s of it.
         long long recorded = *row.late ? log.Only("LATE").ended : setup.ended;
         EXPECT_GE(sound.started - recorded, 2000) << "the sound setup came before the record";
-        EXPECT_LE(sound.started - recorded, 3000 + 1500);
+        // What the waits themselves take: 40 to 130 ms measured on both roads.
+        EXPECT_LE(sound.started - recorded, 3000 + 250);
         if (*row.late) {
             EXPECT_GE(log.Only("LATE").broadcast_ms, 0) << "the broadcast was not answered";
             EXPECT_LT(log.Only("LATE").broadcast_ms, 2000);
@@ -286,7 +287,9 @@ TEST_F(InstallTest, FirstRunThatFailsSaysSoAndStartsNothingMore)
             ASSERT_FALSE(boxes.empty());
             long long gave_up = boxes[0].seen_ms - log.Only("SETUP").ended;
             EXPECT_GE(gave_up, 2900);
-            EXPECT_LE(gave_up, 2900 + 1500);
+            // Each of the 290 pauses overruns by up to 1 ms: 226 to 293 ms
+            // measured in all.
+            EXPECT_LE(gave_up, 2900 + 400);
         }
     }
 }
