@@ -134,6 +134,8 @@ rows=(
     "||IMAGE ${key[*]} --timestamp http://127.0.0.1:9/|the time stamp server (http://127.0.0.1:9/) cannot be reached"
     # --sign-setup on an installer that is no Windows program.
     "+TWSETUP.EXE||IMAGE --sign-setup ${key[*]}|/TWSETUP.EXE: not a Windows program, so --sign-setup cannot sign it"
+    # A name Windows cannot give a file.
+    "+NOTES:1.TXT||IMAGE|/NOTES:1.TXT: Windows allows none of"
     # A link to nothing, or to a folder: Joliet has no links.
     "@GONE.TXT ../nowhere.txt||IMAGE|/GONE.TXT: a link to ../nowhere.txt, which is not a file"
     "@MORE ../elsewhere||IMAGE|/MORE: a link to ../elsewhere, which is not a file"

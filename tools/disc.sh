@@ -81,7 +81,6 @@ at_root() { find "$folder" -mindepth 1 -maxdepth 1 -iname "$1" -printf '%f\n' -q
 listed() { cut -c 67- "$sums"; }
 in_tree() { awk -v dir="$base/" 'index($0, dir) == 1'; }
 earlier_run_is_whole() {
-    made_by_us "$sums" || return 1
     [ -z "$(listed | awk -v iso="$base.iso" -v dir="$base/" '$0 != iso && index($0, dir) != 1')" ] ||
         return 1
     [ -e "$image" ] || [ -e "$tree" ] || return 0
@@ -94,15 +93,17 @@ earlier_run_is_whole() {
 check_places() {
     local path
     [ -d "$folder" ] || sign_fail "$folder: there is no such folder"
-    made_within "$place" "$folder" &&
+    if made_within "$place" "$folder"; then
         sign_fail "$image: the image must not go inside $folder, the folder it is made from"
-    made_within "$folder" "$tree" &&
+    fi
+    if made_within "$folder" "$tree"; then
         sign_fail "$folder: the folder lies inside $tree, where the disc is laid out; name another image"
+    fi
     for path in "$image" "$sums" "$tree"; do
         [ ! -L "$path" ] || sign_fail "$path: a link, which disc.sh does not replace; move it away"
     done
     if [ -e "$image" ] || [ -e "$sums" ] || [ -e "$tree" ]; then
-        [ -e "$sums" ] && made_by_us "$sums" ||
+        made_by_us "$sums" ||
             sign_fail "$(existing): not made by disc.sh; it is left as it is (move it away, or name another image)"
         earlier_run_is_whole ||
             sign_fail "$(existing): changed since disc.sh made it, or of another image; it is left as it is (move it away, or name another image)"

@@ -98,6 +98,7 @@ fi
 made_mkdir "$output"
 work=$(mktemp "$output/.install.exe.XXXXXX")
 cp "$built" "$work"
+chmod --reference="$built" "$work"
 mv -f -- "$work" "$program"
 work=""
 made_note "$program"

@@ -9,7 +9,10 @@
 # fonts, so that "MS Sans Serif" is itself and not a host font. CD_FOLDER, when
 # set, is the folder E: shows instead of BUILD_DIR/wine/cd. tools/wine-run.sh
 # runs a Windows program inside it.
-set -euo pipefail
+set -Eeuo pipefail
+# A step that fails says which (in functions too: -E): several of them are
+# quiet on success.
+trap 'echo "wine-session.sh: line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
 
 action=$1
 state=$(realpath -m "$2/wine")
