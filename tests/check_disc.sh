@@ -48,6 +48,13 @@ snapshot() {
         find . -type f -exec sha256sum {} + | LC_ALL=C sort)
 }
 
+# Whether SIGNED, its signature taken off, is UNSIGNED byte for byte.
+check_signed_bytes() {
+    rm -f "$scratch/back.exe"
+    osslsigncode remove-signature -in "$1" -out "$scratch/back.exe" >/dev/null 2>&1
+    cmp -s "$scratch/back.exe" "$2"
+}
+
 # The build's signed launcher: a good signature, with the product's name and
 # URL, and without it UNSIGNED's bytes.
 check_signed() {
@@ -57,10 +64,7 @@ check_signed() {
     grep -q "Text description: Tidewater" <<<"$report" || fail "$signed: no product name in the signature"
     grep -q "URL description: https://tidewater.example" <<<"$report" ||
         fail "$signed: no URL in the signature"
-    rm -f "$scratch/unsigned.exe"
-    osslsigncode remove-signature -in "$signed" -out "$scratch/unsigned.exe" >/dev/null 2>&1
-    cmp -s "$unsigned" "$scratch/unsigned.exe" ||
-        fail "$signed: without its signature it is not $unsigned"
+    check_signed_bytes "$signed" "$unsigned" || fail "$signed: without its signature it is not $unsigned"
 }
 check_signed "$signing/install.exe" "$bin/english/install.exe"
 
@@ -179,11 +183,6 @@ bash tools/sign.sh "${key[@]}" "$scratch/inplace.exe" "$scratch/inplace.exe" >"$
     fail "sign.sh X X: $(cat "$scratch/inplace.log")"
 grep -q "inplace.exe: signed by CN=Marrowgate Studios," "$scratch/inplace.log" ||
     fail "sign.sh does not say who signed: $(cat "$scratch/inplace.log")"
-check_signed_bytes() {
-    rm -f "$scratch/back.exe"
-    osslsigncode remove-signature -in "$1" -out "$scratch/back.exe" >/dev/null 2>&1
-    cmp -s "$scratch/back.exe" "$2"
-}
 check_signed_bytes "$scratch/inplace.exe" "$bin/english/install.exe" ||
     fail "sign.sh X X: without its signature, X is not what it was"
 sign_rows=(

@@ -50,7 +50,7 @@ finish() {
     [ -z "$work" ] || rm -f -- "$work"
     if [ $status -ne 0 ]; then
         made_unmake
-        [ ! -e "$program" ] || echo "$program: the earlier install.exe is left as it was" >&2
+        ! made_by_us "$program" || echo "$program: the earlier install.exe is left as it was" >&2
     fi
 }
 trap finish EXIT

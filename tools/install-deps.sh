@@ -74,11 +74,11 @@ for try in 1 2 3 4; do
         sleep 20
     fi
 done
-install() { $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+apt_install() { $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
 out_of_step="The package mirror is out of step (its indexes could not be fetched whole); run this command again later."
-if install ${need[@]+"${need[@]}"} ${want[@]+"${want[@]}"}; then
+if apt_install ${need[@]+"${need[@]}"} ${want[@]+"${want[@]}"}; then
     rm -f "$stamp"
-elif [ ${#want[@]} -gt 0 ] && { [ ${#need[@]} -eq 0 ] || install "${need[@]}"; }; then
+elif [ ${#want[@]} -gt 0 ] && { [ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"; }; then
     # An index of one architecture missing leaves the two out of step.
     mkdir -p "$(dirname "$stamp")"
     touch "$stamp"
