@@ -128,8 +128,10 @@ int New_Directory(HWND window, const char *folder, const WCHAR *wide)
 
     // Anything before the drive letter is skipped.
     const char *path = folder + sep - 1;
-    if (Change_Folder(Get_Drive(path[0]) - 1, path, Wide_From_Drive(wide, path[0])) != 0) {
-        OkMessage(window, szFolderError, path);
+    const WCHAR *unicode = Wide_From_Drive(wide, path[0]);
+    if (Change_Folder(Get_Drive(path[0]) - 1, path, unicode) != 0) {
+        // Named as the registry has it, in any code page's letters.
+        OkMessage(window, Text(text_folder_error), path, unicode);
         return FOLDER_CHANGE_FAILED;
     }
     return FOLDER_ENTERED;

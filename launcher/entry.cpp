@@ -6,6 +6,7 @@
 // seeds the stack guard, and it keeps DLLs loaded by name out of its own
 // folder.
 #include "launcher/guard.h"
+#include "launcher/text.h"
 
 #include <windows.h>
 
@@ -25,9 +26,8 @@ typedef BOOL(WINAPI *Set_Dll_Directories)(DWORD);
 // child programs keep their own search order.
 void Limit_Dll_Search()
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
     // Through void (*)(void), which any function pointer converts to.
-    FARPROC found = kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr;
+    FARPROC found = Kernel_Function("SetDefaultDllDirectories");
     if (found)
         ((Set_Dll_Directories)(void (*)(void))found)(search_system32);
 }

@@ -2,6 +2,9 @@
 #include "launcher/install.h"
 #include "launcher/launcher.h"
 #include "launcher/play.h"
+#include "launcher/text.h"
+
+#include <iterator>
 
 HWND hwnd;
 
@@ -109,12 +112,12 @@ void End_Flow(HWND window)
 }
 
 // The warning that `window` owns while it shows one, else null. Every
-// warning is a message box captioned as OkMessage captions it.
+// message box that the launcher window owns is one of its warnings.
 HWND Shown_Warning(HWND window)
 {
     HWND box = nullptr;
 
-    while ((box = FindWindowExA(nullptr, box, box_class, warning_caption)) != nullptr)
+    while ((box = FindWindowExA(nullptr, box, box_class, nullptr)) != nullptr)
         if (GetWindow(box, GW_OWNER) == window && IsWindowVisible(box))
             return box;
     return nullptr;
@@ -175,6 +178,65 @@ void Register_Class(HINSTANCE instance)
     // A failure shows as a window that cannot be created.
     RegisterClassA(&wc);
 }
+
+// The launcher window (id 0) and each control of its template, and the
+// text of each in the run's language.
+const struct {
+    int id;
+    Text_Id text;
+} window_texts[] = {
+    {0, text_caption},
+    {0xFFFF, text_line},
+    {id_start, text_start_button},
+    {id_continue, text_continue_button},
+    {id_install, text_install_button},
+    {id_cancel, text_cancel_button},
+};
+
+// Sets the text of `target`, the launcher window or one of its controls, in
+// the language's letters whatever Windows' ANSI code page.
+void Set_Text(HWND target, Text_Id text)
+{
+    WCHAR wide[MAX_PATH];
+    char ansi[MAX_PATH * 2];
+
+    Utf8_To_Wide(Text(text), wide, std::size(wide));
+    if (!Unicode_Windows()) {
+        Wide_To_Ansi(wide, ansi, std::size(ansi));
+        SendMessageA(target, WM_SETTEXT, 0, (LPARAM)ansi);
+    } else if (target == hwnd) {
+        // The launcher window's procedure is an ANSI one, to which Windows
+        // would pass the text through the ANSI code page: the default
+        // procedure keeps it as it is.
+        DefWindowProcW(target, WM_SETTEXT, 0, (LPARAM)wide);
+    } else {
+        SendMessageW(target, WM_SETTEXT, 0, (LPARAM)wide);
+    }
+}
+
+// The window in the run's language: the template has the default's. Its
+// controls get a font with the letters of the language's code page: the
+// template's is made in the character set of Windows' own, and a bitmap
+// font such as "MS Sans Serif" has no other letters.
+void Speak_Language()
+{
+    HFONT font = nullptr;
+    LOGFONTA face;
+
+    if (language->code_page != GetACP() &&
+        GetObjectA((HFONT)SendMessageA(GetDlgItem(hwnd, id_start), WM_GETFONT, 0, 0), sizeof(face),
+                   &face)) {
+        face.lfCharSet = language->charset;
+        // Kept for the window's life, which is the process's.
+        font = CreateFontIndirectA(&face);
+    }
+    for (auto &control : window_texts) {
+        HWND target = control.id ? GetDlgItem(hwnd, control.id) : hwnd;
+        Set_Text(target, control.text);
+        if (font && target != hwnd)
+            SendMessageA(target, WM_SETFONT, (WPARAM)font, FALSE);
+    }
+}
 } // namespace
 
 void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
@@ -183,8 +245,10 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
         Register_Class(instance);
     // The template has no WS_VISIBLE: the window stays hidden until shown.
     hwnd = CreateDialogParamA(instance, template_name, nullptr, nullptr, 0);
-    if (hwnd)
-        SetPropA(hwnd, edition_property, Edition_Mark());
+    if (!hwnd)
+        return;
+    SetPropA(hwnd, edition_property, Edition_Mark());
+    Speak_Language();
 }
 
 void Raise_Running_Launcher()

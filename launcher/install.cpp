@@ -76,6 +76,9 @@ int Install_Game(HWND window, int replace_record)
         return 0;
     if (!Delay_Read_Reg())
         return 0;
+    // Most games have no sound setup: the record is all they need.
+    if (szSoundSetup[0] == '\0')
+        return 1;
     return Exec_SetSound(window);
 }
 
@@ -85,9 +88,9 @@ void Install_Command(HWND window)
     // would find it at once (Exec_Setup). The install goes on whether or
     // not deleting it worked.
     if (Install_Game(window, 1) == 1)
-        OkMessage(window, szInstallComplete, " ");
+        OkMessage(window, Text(text_install_complete), " ");
     else
-        OkMessage(window, szInstallIncomplete, " ");
+        OkMessage(window, Text(text_install_incomplete), " ");
 }
 
 void First_Run(HWND window)
@@ -96,5 +99,5 @@ void First_Run(HWND window)
     if (Install_Game(window, 0))
         Play_Game(window);
     else
-        OkMessage(window, szFirstRunIncomplete, " ");
+        OkMessage(window, Text(text_first_run_incomplete), " ");
 }

@@ -1,11 +1,12 @@
 // Installing the game: the installer from the start folder, the wait for
-// its record, then the sound setup in the game folder.
+// its record, then the sound setup in the game folder, where the game has
+// one.
 #pragma once
 
 #include <windows.h>
 
-// Runs the three stages in order and stops at the first that fails. 1 when
-// all succeeded. `window` owns the warnings. With `replace_record`, a
+// Runs the three stages in order (two without a sound setup) and stops at
+// the first that fails. 1 when all succeeded. `window` owns the warnings. With `replace_record`, a
 // reinstall: Exec_Setup deletes the old record.
 int Install_Game(HWND window, int replace_record);
 // Runs "setup.exe" from the start folder and waits for it. 1 when it ran

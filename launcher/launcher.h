@@ -6,40 +6,82 @@
 #include <windows.h>
 
 // The three names that locate the installation record, always passed
-// together and in this order: "Halvaro", "Vexmoor", "Version 1.0".
+// together and in this order, in UTF-8: "Halvaro", "Vexmoor", "Version 1.0".
 extern const char szCompanyName[];
 extern const char szProductName[];
 extern const char szVersionName[];
 
 // The mutex that one launcher of this edition holds while it runs, named
-// after company and product: "Halvaro Vexmoor install.exe".
+// after company and product: "Halvaro Vexmoor install.exe". Its name is in
+// ASCII, the same in every code page: a letter outside ASCII is written as
+// "+" and its Unicode number ("Halvaro +0141owcy cieni install.exe").
 extern const char launcher_mutex[];
 
-// The caption of every warning box: "Install".
-extern const char warning_caption[];
-// What a warning shows for an empty argument: "(untitled)".
-extern const char szUntitled[];
-// The warnings, each with exactly one "%s": "Cannot Find %s",
-// "Game Run Error %s", "Folder Error %s", "Installation complete %s",
-// "Installation incomplete %s" (both after the Install command) and
-// "Installation Incomplete %s" (the first run).
-extern const char szCannotFind[];
-extern const char szGameRunError[];
-extern const char szFolderError[];
-extern const char szInstallComplete[];
-extern const char szInstallIncomplete[];
-extern const char szFirstRunIncomplete[];
+// The texts of each language, in UTF-8, one after the other in this order,
+// each ended by its terminator: the window's caption, its line and its
+// buttons left to right; the caption of every warning box ("Install"); what
+// a warning shows for an empty argument ("(untitled)"); and the warnings,
+// each with exactly one "%s": "Cannot Find %s", "Game Run Error %s",
+// "Folder Error %s", "Installation complete %s" and "Installation
+// incomplete %s" (both after the Install command), and "Installation
+// Incomplete %s" (the first run).
+enum Text_Id {
+    text_caption,
+    text_line,
+    text_start_button,
+    text_continue_button,
+    text_install_button,
+    text_cancel_button,
+    text_warning_caption,
+    text_untitled,
+    text_cannot_find,
+    text_game_run_error,
+    text_folder_error,
+    text_install_complete,
+    text_install_incomplete,
+    text_first_run_incomplete,
+};
+extern const char edition_texts[];
+
+// One of the edition's languages.
+struct Language {
+    LANGID id;
+    // The ANSI code page of its texts, and the font character set that has
+    // their letters.
+    WORD code_page;
+    BYTE charset;
+    // Where its texts start in edition_texts.
+    WORD texts;
+};
+
+// The edition's languages, its default first (Vexmoor has German alone).
+extern const Language languages[];
+extern const int language_count;
+// The language of this run, which Choose_Language sets first of all.
+extern const Language *language;
+
+// The run's language's text `id`.
+const char *Text(Text_Id id);
+
+// Chooses the player's language: that of Windows' display language, else
+// one of its primary language (German for Austrian German), else the
+// default. Windows 95 to ME choose only among those in their ANSI code page.
+void Choose_Language();
 
 // The programs, each started by its name alone: "setup.exe" from the start
-// folder; "Setsound.exe" in the game folder, with the switch "/D" and the
-// start drive's letter; "vexmoor.bat" and "REPLAY.BAT" in the game folder.
+// folder; "Setsound.exe" (empty for a game without one) in the game
+// folder, with the switch "/D" and the start drive's letter; "vexmoor.bat"
+// and "REPLAY.BAT" in the game folder.
 extern const char szInstaller[];
 extern const char szSoundSetup[];
 extern const char szSoundSwitch[];
 extern const char szGame[];
 extern const char szContinueGame[];
 
-// Shows a warning box with warning_caption, owned by `owner`. `format` takes
-// exactly one "%s"; an empty argument reads as szUntitled. Returns the
-// message box's result.
-int OkMessage(HWND owner, const char *format, const char *argument);
+// Shows a warning box captioned in the run's language, owned by `owner`.
+// `format` (UTF-8) takes exactly one "%s": `unicode_argument` where it is
+// given and not empty, else `argument`, in the ANSI code page; an empty
+// argument reads as the language's "untitled". Returns the message box's
+// result.
+int OkMessage(HWND owner, const char *format, const char *argument,
+              const WCHAR *unicode_argument = nullptr);

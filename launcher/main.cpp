@@ -28,6 +28,8 @@ int Another_Launcher_Runs()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show)
 {
+    // The window and every warning of the run speak the player's language.
+    Choose_Language();
     // A launcher started again from the disc (AutoRun when the disc goes in
     // again, a second double click) while one runs must not start the
     // installer twice or delete the record under a running game: it starts

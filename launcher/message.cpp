@@ -1,23 +1,66 @@
 #include "launcher/launcher.h"
+#include "launcher/text.h"
 
 #include <iterator>
 
 namespace
 {
-// wsprintfA never writes more than 1024 characters, terminator included.
-const int wsprintf_limit = 1024;
+// The box's text, as the launcher has always held it: 575 characters.
+const int text_size = 576;
+
+// Copies `from` onto the end of `text`, as much as fits; returns the new end.
+int Append(WCHAR (&text)[text_size], int end, const WCHAR *from)
+{
+    for (; *from != L'\0' && end < text_size - 1; from++)
+        text[end++] = *from;
+    text[end] = L'\0';
+    return end;
+}
+
+// `format` with its one "%s" replaced by `argument`, cut to fit the box.
+void Format(WCHAR (&text)[text_size], const WCHAR *format, const WCHAR *argument)
+{
+    int end = 0;
+
+    text[0] = L'\0';
+    for (; *format != L'\0' && end < text_size - 1; format++) {
+        if (format[0] == L'%' && format[1] == L's') {
+            end = Append(text, end, argument);
+            format++;
+        } else {
+            text[end++] = *format;
+            text[end] = L'\0';
+        }
+    }
+}
 } // namespace
 
-int OkMessage(HWND owner, const char *format, const char *argument)
+int OkMessage(HWND owner, const char *format, const char *argument, const WCHAR *unicode_argument)
 {
-    char formatted[wsprintf_limit];
-    char text[576];
+    // Under 4 KiB of stack in all, which needs no probing of its pages.
+    WCHAR wide_format[text_size], wide_argument[text_size], caption[128], text[text_size];
 
-    if (argument[0] == '\0')
-        argument = szUntitled;
-    wsprintfA(formatted, format, argument);
-    // A long argument (a folder text from the registry, say) is cut to fit
-    // the box's text rather than written past it.
-    lstrcpynA(text, formatted, std::size(text));
-    return MessageBoxA(owner, text, warning_caption, MB_OK | MB_ICONEXCLAMATION);
+    wide_argument[0] = L'\0';
+    // The folder as the registry holds it, where Windows has it as Unicode
+    // (record.h): the ANSI one has "?" for letters of other code pages.
+    if (unicode_argument && unicode_argument[0] != L'\0') {
+        Append(wide_argument, 0, unicode_argument);
+    } else if (argument[0] != '\0') {
+        // A long argument (a folder text from the registry, say) is cut
+        // to what the box can show of it.
+        int length = lstrlenA(argument);
+        length =
+            MultiByteToWideChar(CP_ACP, 0, argument, length < text_size ? length : text_size - 1,
+                                wide_argument, text_size - 1);
+        wide_argument[length] = L'\0';
+    } else {
+        Utf8_To_Wide(Text(text_untitled), wide_argument, text_size);
+    }
+    Utf8_To_Wide(format, wide_format, text_size);
+    Utf8_To_Wide(Text(text_warning_caption), caption, std::size(caption));
+    Format(text, wide_format, wide_argument);
+    // MessageBoxW is one of the few Unicode calls that Windows 95 to ME
+    // carry out, in their ANSI code page; the language chosen there is in
+    // it.
+    return MessageBoxW(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -5,19 +5,18 @@
 
 #include "edition.h"
 
+#include <iterator>
+
 const char szCompanyName[] = EDITION_KEY_COMPANY;
 const char szProductName[] = EDITION_KEY_PRODUCT;
 const char szVersionName[] = EDITION_KEY_VERSION;
 const char launcher_mutex[] = EDITION_MUTEX;
 
-const char warning_caption[] = EDITION_WARNING_CAPTION;
-const char szUntitled[] = EDITION_UNTITLED;
-const char szCannotFind[] = EDITION_CANNOT_FIND;
-const char szGameRunError[] = EDITION_GAME_RUN_ERROR;
-const char szFolderError[] = EDITION_FOLDER_ERROR;
-const char szInstallComplete[] = EDITION_INSTALL_COMPLETE;
-const char szInstallIncomplete[] = EDITION_INSTALL_INCOMPLETE;
-const char szFirstRunIncomplete[] = EDITION_FIRST_RUN_INCOMPLETE;
+// Each language's texts, one after the other, and each language as {id,
+// code page, character set, where its texts start}.
+const char edition_texts[] = EDITION_TEXTS;
+const Language languages[] = {EDITION_LANGUAGES};
+const int language_count = std::size(languages);
 
 const char szInstaller[] = EDITION_INSTALLER;
 const char szSoundSetup[] = EDITION_SOUND_SETUP;

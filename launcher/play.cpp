@@ -12,7 +12,7 @@ namespace
 int Enter_Game_Folder(HWND window)
 {
     if (New_Directory(window, szFolderRead, szFolderReadW) != FOLDER_ENTERED) {
-        OkMessage(window, szCannotFind, szFolderRead);
+        OkMessage(window, Text(text_cannot_find), szFolderRead, szFolderReadW);
         return 0;
     }
     return 1;
@@ -31,7 +31,7 @@ int Play_Game(HWND window)
     if (!Enter_Game_Folder(window))
         return 0;
     if (!Exec_Pif()) {
-        OkMessage(window, szGameRunError, "1");
+        OkMessage(window, Text(text_game_run_error), "1");
         return 0;
     }
     return 1;

@@ -1,4 +1,5 @@
 #include "record/record.h"
+#include "launcher/text.h"
 
 #include <iterator>
 
@@ -7,21 +8,61 @@ WCHAR szFolderReadW[MAX_PATH];
 
 namespace
 {
-// Builds "Software\<first>[\<second>[\<third>]]" into `path`; 0 when it
-// does not fit.
-int Build_Key_Path(char (&path)[256], const char *first, const char *second = nullptr,
-                   const char *third = nullptr)
+// The registry's calls, with Unicode names: on Windows NT a name keeps
+// every letter whatever the ANSI code page; Windows 95 to ME, whose registry
+// takes nothing else, get it in that code page.
+LONG Open_Key(HKEY parent, const WCHAR *name, REGSAM access, HKEY *key)
 {
-    const char *parts[] = {first, second, third};
+    char ansi[256];
 
-    lstrcpyA(path, "Software");
-    for (const char *part : parts) {
-        if (!part)
-            break;
-        if (lstrlenA(path) + 1 + lstrlenA(part) >= (int)std::size(path))
+    if (Unicode_Windows())
+        return RegOpenKeyExW(parent, name, 0, access, key);
+    Wide_To_Ansi(name, ansi, std::size(ansi));
+    return RegOpenKeyExA(parent, ansi, 0, access, key);
+}
+LONG First_Subkey(HKEY key, WCHAR (&name)[256])
+{
+    char ansi[256];
+
+    if (Unicode_Windows())
+        return RegEnumKeyW(key, 0, name, std::size(name));
+    LONG result = RegEnumKeyA(key, 0, ansi, std::size(ansi));
+    if (result == ERROR_SUCCESS && !MultiByteToWideChar(CP_ACP, 0, ansi, -1, name, 256))
+        result = ERROR_MORE_DATA;
+    return result;
+}
+LONG Delete_Key(HKEY parent, const WCHAR *name)
+{
+    char ansi[256];
+
+    if (Unicode_Windows())
+        return RegDeleteKeyW(parent, name);
+    Wide_To_Ansi(name, ansi, std::size(ansi));
+    return RegDeleteKeyA(parent, ansi);
+}
+
+// The key "Software\<company>\<product>\<version>", from the UTF-8 names,
+// into `path`, with where the product's and the version's names start in
+// it; 0 when it does not fit.
+int Build_Key_Path(WCHAR (&path)[256], const char *company, const char *product,
+                   const char *version, int (&starts)[2])
+{
+    const char *parts[] = {"Software", company, product, version};
+    int end = 0;
+
+    for (int i = 0; i < 4; i++) {
+        if (i > 0)
+            path[end++] = L'\\';
+        if (i > 1)
+            starts[i - 2] = end;
+        // A name that leaves no room for the next backslash or the
+        // terminator does not fit.
+        int length = end < (int)std::size(path) - 2
+                         ? Utf8_To_Wide(parts[i], path + end, std::size(path) - end)
+                         : -1;
+        if (length < 0)
             return 0;
-        lstrcatA(path, "\\");
-        lstrcatA(path, part);
+        end += length;
     }
     return 1;
 }
@@ -58,23 +99,23 @@ const int max_key_depth = 512;
 // keys first. RegDeleteKeyA removes a key with subkeys on Windows 9x but
 // refuses it on NT; on a key without subkeys both behave alike. Returns 1
 // when the key is gone.
-int Delete_Key_Tree(HKEY parent, const char *name, int depth = 0)
+int Delete_Key_Tree(HKEY parent, const WCHAR *name, int depth = 0)
 {
-    char subkey[256];
+    WCHAR subkey[256];
     HKEY key;
 
     // An empty name would open the parent itself.
-    if (name[0] == '\0' || depth > max_key_depth)
+    if (name[0] == 0 || depth > max_key_depth)
         return 0;
-    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (Open_Key(parent, name, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
     // Deleting a subkey moves the next one to index 0. A subkey that cannot
     // be deleted ends the walk rather than being visited again.
     int emptied = 1;
-    while (emptied && RegEnumKeyA(key, 0, subkey, std::size(subkey)) == ERROR_SUCCESS)
+    while (emptied && First_Subkey(key, subkey) == ERROR_SUCCESS)
         emptied = Delete_Key_Tree(key, subkey, depth + 1);
     RegCloseKey(key);
-    return emptied && RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+    return emptied && Delete_Key(parent, name) == ERROR_SUCCESS;
 }
 
 // 1 when the key has neither subkeys nor values.
@@ -89,47 +130,48 @@ int Key_Is_Empty(HKEY key)
 
 // Deletes the key `name` under `parent` when nothing is left in it: no
 // subkey, no value.
-void Delete_If_Empty(HKEY parent, const char *name)
+void Delete_If_Empty(HKEY parent, const WCHAR *name)
 {
     HKEY key;
 
     // An empty name would open the parent itself.
-    if (name[0] == '\0' || RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (name[0] == 0 || Open_Key(parent, name, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     int empty = Key_Is_Empty(key);
     RegCloseKey(key);
     if (empty)
-        RegDeleteKeyA(parent, name);
+        Delete_Key(parent, name);
 }
 
 // Deletes the version key `version` under the product key `product` of
 // `company` with everything beneath it, then the product key when nothing
 // else is left in it. The product's other keys stay: another version's
 // record, which a launcher of its own reads, and the game's settings.
-void Delete_Record_Key(HKEY company, const char *product, const char *version)
+void Delete_Record_Key(HKEY company, const WCHAR *product, const WCHAR *version)
 {
     HKEY key;
 
-    if (product[0] == '\0' ||
-        RegOpenKeyExA(company, product, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+    if (product[0] == 0 || Open_Key(company, product, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
         return;
     Delete_Key_Tree(key, version);
     RegCloseKey(key);
     Delete_If_Empty(company, product);
 }
+
 } // namespace
 
 int ReadRegistry(const char *company, const char *product, const char *version)
 {
-    char path[256];
+    WCHAR path[256];
+    int starts[2];
     char value[MAX_PATH];
     WCHAR wide[MAX_PATH];
     DWORD size = sizeof(value);
     HKEY key;
 
-    if (!Build_Key_Path(path, company, product, version))
+    if (!Build_Key_Path(path, company, product, version, starts))
         return 0;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (Open_Key(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 0;
     LONG result = RegQueryValueExA(key, "folder", nullptr, nullptr, (BYTE *)value, &size);
     Read_Wide(key, wide);
@@ -152,18 +194,23 @@ int ReadRegistry(const char *company, const char *product, const char *version)
 
 int DeleteRegistry(const char *company, const char *product, const char *version)
 {
-    char path[256];
+    WCHAR path[256];
+    int starts[2];
     HKEY key;
 
-    if (!Build_Key_Path(path, company))
+    if (!Build_Key_Path(path, company, product, version, starts))
         return 0;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+    // "Software\<company>", the product's name and the version's, each
+    // ended where the next begins.
+    path[starts[0] - 1] = L'\0';
+    path[starts[1] - 1] = L'\0';
+    if (Open_Key(HKEY_CURRENT_USER, path, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
         return 0;
 
     // Only this version's record goes; the keys above it go only when
     // nothing else is left in them: other versions and products of the
     // company, and everything the game keeps there, stay.
-    Delete_Record_Key(key, product, version);
+    Delete_Record_Key(key, path + starts[0], path + starts[1]);
     RegCloseKey(key);
     Delete_If_Empty(HKEY_CURRENT_USER, path);
     return 1;

@@ -16,6 +16,10 @@ extern char szFolderRead[MAX_PATH];
 // another script is entered by this name.
 extern WCHAR szFolderReadW[MAX_PATH];
 
+// The names are UTF-8: the key is opened by its Unicode name on Windows NT,
+// where a record that a Unicode installer wrote under names outside the ANSI
+// code page is found too, and in the ANSI code page on Windows 95 to ME.
+
 // Reads the value "folder" into szFolderRead and szFolderReadW. 1 when the
 // record is there and its text fits, 0 otherwise (both are then left as
 // they were).

@@ -125,6 +125,8 @@ check_folder() {
     [ -n "$found" ] && [ -f "$folder/$found" ] ||
         sign_fail "$folder: there is no $installer, the installer that install.exe starts"
     for program in "${disc[@]:2:3}"; do
+        # A game without a sound setup names none.
+        [ -n "$program" ] || continue
         found=$(at_root "$program")
         [ -z "$found" ] ||
             sign_fail "$folder/$found: install.exe would start this instead of $program in the game folder (Windows looks in the launcher's own folder first); move it off the root"

@@ -58,8 +58,13 @@ trap finish EXIT
 bash "$top/tools/install-deps.sh"
 # Every fault of the file itself shows here, before anything is built.
 python3 "$check" --check "$edition"
-read -r locale code_page < <(python3 "$check" --locale "$edition")
-bash "$top/tools/install-deps.sh" --locale "$locale"
+# Each language: its id, code page and a locale that has it.
+mapfile -t languages < <(python3 "$check" --languages "$edition")
+locales=()
+for language in "${languages[@]}"; do
+    locales+=(--locale "${language##* }")
+done
+bash "$top/tools/install-deps.sh" "${locales[@]}"
 
 # The shipped launcher is 32-bit; fit.exe runs as the Wine here can.
 arch=$(bash "$top/tools/wine-arch.sh")
@@ -75,20 +80,31 @@ if [ "$arch" != i686 ]; then
 fi
 cmake --build "$build/$arch" --parallel "$(nproc)" --target edition_fit >/dev/null
 
-# The texts measured as Wine draws them, in the edition's code page: LC_ALL,
+# Each language's texts measured as Wine draws them, in its code page: LC_ALL,
 # which no LC_* of the caller's overrides.
 session=$build/fit-$arch
 bash "$top/tools/wine-session.sh" start "$session" "$arch" >/dev/null
-status=0
-# Wine shows the root of the Linux file system as Z:.
-faults=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" "$build/$arch/bin/fit.exe" \
-    "Z:$(tr / '\\' <<<"$built")" "$code_page") || status=$?
+statuses=() reports=()
+for language in "${languages[@]}"; do
+    read -r id code_page locale <<<"$language"
+    python3 "$check" --texts "$edition" "$id" >"$build/texts-$id"
+    status=0
+    # Wine shows the root of the Linux file system as Z:.
+    faults=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" "$build/$arch/bin/fit.exe" \
+        "Z:$(tr / '\\' <<<"$built")" "$code_page" "Z:$(tr / '\\' <<<"$build/texts-$id")") ||
+        status=$?
+    statuses+=("$status") reports+=("$faults")
+done
 bash "$top/tools/wine-session.sh" stop "$session" >/dev/null
-if [ $status -ne 0 ]; then
-    [ $status -eq 1 ] || made_fail "$faults"$'\n'"$edition: the window could not be measured"
-    python3 "$check" --place "$edition" <<<"$faults" >&2
-    exit 1
-fi
+failed=0
+for i in "${!languages[@]}"; do
+    [ "${statuses[i]}" -ne 0 ] || continue
+    [ "${statuses[i]}" -eq 1 ] ||
+        made_fail "${reports[i]}"$'\n'"$edition: the window could not be measured"
+    python3 "$check" --place "$edition" "${languages[i]%% *}" <<<"${reports[i]}" >&2
+    failed=1
+done
+[ $failed -eq 0 ] || exit 1
 
 # Held to what the shipped launcher is held to.
 if ! report=$(bash "$top/tests/check_binary.sh" i686-w64-mingw32-objdump "$built" pei-i386 2>&1); then

@@ -6,12 +6,14 @@
 # test installer) and wixl (a test's Windows Installer package), xmllint,
 # which checks install.exe's manifest, Python, which reads the edition files,
 # osslsigncode and openssl, which sign programs, xorriso, which makes the CD
-# images, and the Polish locale, under which Wine's code page is 1250.
+# images, and the locales the tests run the launcher under: Polish (Wine's
+# code page 1250), German, Austrian German, French, Spanish (1252) and
+# Russian (1251).
 # Further Debian packages may be named as arguments, and further locales as --locale NAME (tools/edition.sh asks for
 # its edition's). Does nothing when everything is already there.
 set -euo pipefail
 
-locales=(pl_PL.UTF-8)
+locales=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8)
 options=$(getopt -n install-deps.sh -o '' -l locale: -- "$@") || exit 2
 eval set -- "$options"
 while [ "$1" != -- ]; do

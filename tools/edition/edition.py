@@ -6,22 +6,33 @@
     edition.py --locale EDITION_FILE         prints a Linux locale whose Windows
                                              code page is the edition's, and
                                              that code page
+    edition.py --languages EDITION_FILE      prints each language, the default
+                                             first: its id, its code page and
+                                             a Linux locale that has it
+    edition.py --texts EDITION_FILE ID       prints the window's texts of the
+                                             language ID, "setting=text" each
     edition.py --disc EDITION_FILE           prints what its disc needs, a line
                                              each: the disc's label, the
                                              installer, the sound setup, the
                                              game, the game continued, and the
                                              product's name
-    edition.py --place EDITION_FILE          reads fit.exe's "setting:measure"
-                                             lines, and prints each with the
-                                             setting's line in the file
+    edition.py --place EDITION_FILE [ID]     reads fit.exe's "setting:measure"
+                                             lines of the language ID (the
+                                             default's without), and prints
+                                             each with the setting's line
 
 An edition file is UTF-8 text, one "setting = value" a line; blank lines and
-lines that start with "#" are left out. A file with a fault stops here with
-FILE:LINE: and what is wrong, and nothing is written.
+lines that start with "#" are left out. Its texts are in its default
+language (file_language); a line "[ID]" (a Windows language id, "[0407]")
+starts another language's texts, which run to the next such line or the
+end. A file with a fault stops here with FILE:LINE: and what is wrong, and
+nothing is written.
 """
+import hashlib
 import locale
 import os
 import re
+import struct
 import sys
 
 # The launcher's buffers (launcher/, record/, children/), terminator included.
@@ -40,7 +51,7 @@ LOCALES = {874: "th_TH.UTF-8", 1250: "pl_PL.UTF-8", 1251: "ru_RU.UTF-8", 1252: "
            1253: "el_GR.UTF-8", 1254: "tr_TR.UTF-8", 1255: "he_IL.UTF-8", 1256: "ar_SA.UTF-8",
            1257: "lt_LT.UTF-8", 1258: "vi_VN.UTF-8"}
 
-# Each setting and what it is. "caption" alone may be left out.
+# Each setting and what it is.
 SETTINGS = {
     "code_page": "code_page",
     "key_company": "key",
@@ -74,7 +85,24 @@ SETTINGS = {
     "file_language": "file_language",
     "disc_label": "disc_label",
 }
-OPTIONAL = {"caption"}
+# What may be left out: the caption is then the product's name; a game
+# without a sound setup needs no switch for it either.
+OPTIONAL = {"caption", "sound_setup", "sound_drive_switch"}
+# What each language gives of its own, the default's above the first
+# "[ID]"; every other setting is given once, for all.
+LANGUAGE_SETTINGS = ("code_page", "caption", "line", "start_button", "continue_button",
+                     "install_button", "cancel_button", "warning_caption", "untitled",
+                     "cannot_find", "game_run_error", "folder_error", "install_complete",
+                     "install_incomplete", "first_run_incomplete", "file_description")
+# The window's texts, in the order of the launcher's table (launcher.h).
+WINDOW_TEXTS = ("caption", "line", "start_button", "continue_button", "install_button",
+                "cancel_button")
+WARNING_TEXTS = ("warning_caption", "untitled", "cannot_find", "game_run_error", "folder_error",
+                 "install_complete", "install_incomplete", "first_run_incomplete")
+# The font character set whose letters each code page has, as Windows numbers
+# them (EASTEUROPE_CHARSET for 1250).
+CHARSETS = {874: 222, 1250: 238, 1251: 204, 1252: 0, 1253: 161, 1254: 162, 1255: 177,
+            1256: 178, 1257: 186, 1258: 163}
 SAMPLE = "editions/english.edition"
 # The languages most editions are in, by the locale names Python knows
 # Windows' language ids by; a fault names them.
@@ -98,8 +126,17 @@ class Fault(Exception):
         self.line = line
 
 
+class Language:
+    """One language's settings: the default's (id None until read), or those
+    of an "[ID]" line."""
+
+    def __init__(self, id, line):
+        self.id, self.line, self.settings = id, line, {}
+
+
 def read_settings(path):
-    """The settings of the file as {name: (value, line)}."""
+    """The file's settings as {name: (value, line)}, and its languages, the
+    default first, each with its own {name: (value, line)}."""
     try:
         with open(path, "rb") as file:
             data = file.read()
@@ -110,6 +147,7 @@ def read_settings(path):
     if data.startswith(b"\xef\xbb\xbf"):
         data = data[3:]
     settings = {}
+    languages = [Language(None, None)]
     for number, raw in enumerate(data.split(b"\n"), 1):
         try:
             line = raw.decode("utf-8").rstrip("\r")
@@ -117,19 +155,42 @@ def read_settings(path):
             raise Fault(number, "is not UTF-8 text: save the file as UTF-8")
         if not line.strip() or line.lstrip().startswith("#"):
             continue
+        if line.lstrip().startswith("["):
+            languages.append(read_language(line.strip(), number, languages))
+            continue
         name, equals, value = line.partition("=")
         name, value = name.strip(), value.strip()
         if not equals:
             raise Fault(number, 'is not "setting = value"')
         if name not in SETTINGS:
             raise Fault(number, 'unknown setting "%s"' % name)
-        if name in settings:
-            raise Fault(number, '"%s" is set twice (first on line %d)' % (name, settings[name][1]))
+        own = languages[-1].settings
+        if len(languages) > 1 and name not in LANGUAGE_SETTINGS:
+            raise Fault(number, '"%s" is one for all languages: give it once, above the first '
+                        '"[%04X]"' % (name, languages[1].id))
+        if name in settings or name in own:
+            first = (settings.get(name) or own.get(name))[1]
+            raise Fault(number, '"%s" is set twice (first on line %d)' % (name, first))
         if not value:
             raise Fault(number, '"%s" is empty' % name)
         check_plain(name, value, number)
-        settings[name] = (value, number)
-    return settings
+        if name in LANGUAGE_SETTINGS:
+            own[name] = (value, number)
+        else:
+            settings[name] = (value, number)
+    return settings, languages
+
+
+def read_language(text, line, languages):
+    """The language an "[ID]" line starts."""
+    match = re.fullmatch(r"\[\s*(.*?)\s*\]", text)
+    if not match:
+        raise Fault(line, 'is not "setting = value", nor a language\'s "[ID]" ("[0407]")')
+    id = check_language_id("[%s]" % match.group(1), match.group(1), line)
+    for other in languages[1:]:
+        if other.id == id:
+            raise Fault(line, '"[%04X]" is given twice (first on line %d)' % (id, other.line))
+    return Language(id, line)
 
 
 def check_plain(name, value, line):
@@ -194,17 +255,7 @@ def check_value(name, kind, value, line, code_page):
                         'with dots between them ("1.0")')
         return value.encode("ascii"), [int(p) for p in parts] + [0] * (4 - len(parts))
     if kind == "file_language":
-        if not re.fullmatch(r"[0-9A-Fa-f]{4}", value) or int(value, 16) == 0:
-            raise Fault(line, '"file_language" must be a Windows language id of four hex '
-                        'digits ("0407" German, "0409" English, "0415" Polish)')
-        if int(value, 16) not in locale.windows_locale:
-            hint = ""
-            if value.isdigit() and int(value) in locale.windows_locale:
-                hint = " (%04X, %s, is %s in decimal?)" % (int(value), language_name(int(value)),
-                                                           value)
-            raise Fault(line, '"file_language": %s is no language Windows knows; give its id '
-                        'in hex%s' % (value, hint))
-        return int(value, 16)
+        return check_language_id('"file_language"', value, line)
     if kind == "disc_label":
         # ISO 9660 holds capitals, digits and "_" alone in a volume's label,
         # and Joliet's, which Windows shows, 16 characters.
@@ -230,35 +281,110 @@ def check_value(name, kind, value, line, code_page):
     return text
 
 
+def check_language_id(what, value, line):
+    """A Windows language id in four hex digits, as a number."""
+    if not re.fullmatch(r"[0-9A-Fa-f]{4}", value) or int(value, 16) == 0:
+        raise Fault(line, '%s must be a Windows language id of four hex digits ("0407" German, '
+                    '"0409" English, "0415" Polish)' % what)
+    if int(value, 16) not in locale.windows_locale:
+        hint = ""
+        if value.isdigit() and int(value) in locale.windows_locale:
+            hint = " (%04X, %s, is %s in decimal?)" % (int(value), language_name(int(value)),
+                                                       value)
+        raise Fault(line, '%s: %s is no language Windows knows; give its id in hex%s' %
+                    (what, value, hint))
+    return int(value, 16)
+
+
+def check_shortcut(name, value, line):
+    """A "&" would underline the next letter as a key, and the window takes no
+    keys: "&&" shows one "&"."""
+    if "&" in value.replace("&&", ""):
+        raise Fault(line, '"%s" has a "&", which would underline the letter after it as a '
+                    'keyboard shortcut that the window does not have: write "&&" for a "&"'
+                    % name)
+
+
 def language_name(language):
     code = locale.windows_locale[language]
     return "%s, %s" % (LANGUAGE_NAMES.get(code.split("_")[0], code), code)
 
 
 def check_edition(path):
-    """The edition's values, every one checked."""
-    settings = read_settings(path)
+    """The edition's values, every one checked, the default language's among
+    them, and its languages, the default first."""
+    settings, languages = read_settings(path)
+    default = languages[0]
+    merged = dict(settings, **default.settings)
     for name in SETTINGS:
-        if name not in settings and name not in OPTIONAL:
+        if name not in merged and name not in OPTIONAL:
             raise Fault(None, 'no setting "%s": add a line "%s = ...", as %s shows with what '
                         'it is for' % (name, name, SAMPLE))
-    code_page = check_value("code_page", "code_page", *settings["code_page"], 0)
-    if "caption" not in settings:
-        settings["caption"] = settings["key_product"]
+    if ("sound_setup" in merged) != ("sound_drive_switch" in merged):
+        given, missing = (("sound_setup", "sound_drive_switch") if "sound_setup" in merged
+                          else ("sound_drive_switch", "sound_setup"))
+        raise Fault(merged[given][1], '"%s" is set, but "%s" is not: a sound setup needs both, '
+                    'a game without one neither' % (given, missing))
+    code_page = check_value("code_page", "code_page", *merged["code_page"], 0)
+    if "caption" not in merged:
+        merged["caption"] = merged["key_product"]
     values = {name: check_value(name, SETTINGS[name], value, line, code_page)
-              for name, (value, line) in settings.items()}
+              for name, (value, line) in merged.items()}
+    default.id = values["file_language"]
+    default.settings = {name: merged[name] for name in LANGUAGE_SETTINGS}
+    for language in languages[1:]:
+        if language.id == default.id:
+            raise Fault(language.line, '"[%04X]" is the default language ("file_language"), whose '
+                        'texts come before the first "[ID]"' % language.id)
+        complete(language, default, merged)
+    texts = [language_texts(language) for language in languages]
 
     key = b"\\".join([b"Software", values["key_company"], values["key_product"],
                       values["key_version"]])
     if len(key) >= KEY_PATH_BUFFER:
         raise Fault(settings["key_version"][1], 'the key "%s" is %d bytes long; at most %d fit'
                     % (key.decode("cp%d" % code_page), len(key), KEY_PATH_BUFFER - 1))
+    for name in ("sound_setup", "sound_drive_switch"):
+        values.setdefault(name, b"")
     # Built as "<program> <switch><drive letter>".
     sound = len(values["sound_setup"]) + 1 + len(values["sound_drive_switch"]) + 1
-    if sound >= COMMAND_BUFFER:
+    if values["sound_setup"] and sound >= COMMAND_BUFFER:
         raise Fault(settings["sound_drive_switch"][1], 'the sound setup\'s command line is %d '
                     'bytes long; at most %d fit' % (sound, COMMAND_BUFFER - 1))
-    return values
+    values["file_company_text"] = merged["file_company"][0]
+    values["file_product_text"] = merged["file_product"][0]
+    values["key_utf8"] = [merged[name][0] for name in ("key_company", "key_product",
+                                                        "key_version")]
+    return values, texts
+
+
+def complete(language, default, merged):
+    """Refuses a language that lacks a text the default has; one that leaves
+    the caption out when the default does too has the product's name."""
+    for name in LANGUAGE_SETTINGS:
+        if name in language.settings:
+            continue
+        if name == "caption" and default.settings["caption"] is merged["key_product"]:
+            language.settings[name] = merged["key_product"]
+            continue
+        raise Fault(language.line, '"[%04X]" has no "%s", which the default language has: add '
+                    'a line "%s = ..." after this one' % (language.id, name, name))
+
+
+def language_texts(language):
+    """The language's id, code page and texts (str), each text checked in
+    its code page."""
+    own = language.settings
+    code_page = check_value("code_page", "code_page", *own["code_page"], 0)
+    texts = {}
+    for name in LANGUAGE_SETTINGS[1:]:
+        value, line = own[name]
+        check_value(name, SETTINGS[name], value, line, code_page)
+        if name in WINDOW_TEXTS[1:]:
+            check_shortcut(name, value, line)
+        texts[name] = value
+    return {"id": language.id, "code_page": code_page, "texts": texts,
+            "lines": {name: line for name, (value, line) in own.items()}}
 
 
 def c_string(text):
@@ -272,8 +398,66 @@ def c_string(text):
     return '"' + "".join(out) + '"'
 
 
-def header(values, source):
-    language = values["file_language"]
+def wide_string(text):
+    """A resource-script Unicode string literal of the text."""
+    out = []
+    for char in text:
+        if 0x20 <= ord(char) < 0x7F and char not in '"\\':
+            out.append(char)
+        else:
+            # windres reads four hex digits at most: a letter after one is
+            # never taken for a fifth.
+            out.extend("\\x%04X" % unit for unit in
+                       struct.unpack("<%dH" % (len(char.encode("utf-16-le")) // 2),
+                                     char.encode("utf-16-le")))
+    return 'L"' + "".join(out) + '"'
+
+
+def lock_name(company, product):
+    """The lock's name, in ASCII, which every ANSI code page reads alike: a
+    letter outside it as "+" and its number ("+0141" for "Ł"); a name too
+    long for Windows (MAX_PATH) as a hash of it."""
+    name = "".join(char if ord(char) < 0x80 and char != "+" else "+%04X" % ord(char)
+                   for char in "%s %s" % (company, product)) + " " + LAUNCHER_NAME
+    if len(name) >= 260:
+        name = "%s %s" % (hashlib.sha256(name.encode("ascii")).hexdigest(), LAUNCHER_NAME)
+    return name.encode("ascii")
+
+
+def utf8_string(text):
+    return c_string(text.encode("utf-8"))
+
+
+def language_rows(languages):
+    """The languages' texts one after the other, each with its terminator (a
+    C string's own ends the last), and each language's row."""
+    texts, rows = b"", []
+    for language in languages:
+        rows.append("{0x%04X, %d, %d, %d}" % (language["id"], language["code_page"],
+                                              CHARSETS[language["code_page"]], len(texts)))
+        texts += b"".join(language["texts"][name].encode("utf-8") + b"\0"
+                          for name in WINDOW_TEXTS + WARNING_TEXTS)
+    return c_string(texts[:-1]), ", ".join(rows)
+
+
+def version_block(values, language, default):
+    """The version resource's strings in the language. The default's block
+    has them all; another language's has its own text alone, the
+    description: install.exe must stay small, and the names and version are
+    the same in every language (Windows shows the default's where a block
+    has none)."""
+    version = values["file_version"][0].decode("ascii")
+    strings = [("FileDescription", language["texts"]["file_description"])]
+    if default:
+        strings = [("CompanyName", values["file_company_text"])] + strings + [
+            ("FileVersion", version), ("InternalName", LAUNCHER_NAME),
+            ("OriginalFilename", LAUNCHER_NAME), ("ProductName", values["file_product_text"]),
+            ("ProductVersion", version)]
+    return 'BLOCK "%04X%04X" BEGIN %s END' % (language["id"], language["code_page"], " ".join(
+        'VALUE "%s", %s' % (key, wide_string(text)) for key, text in strings))
+
+
+def header(values, languages, source):
     code_page = values["code_page"]
     version_text, version_numbers = values["file_version"]
     lines = [
@@ -285,20 +469,30 @@ def header(values, source):
         "#define EDITION_CODE_PAGE %d" % code_page,
         "#define EDITION_FONT_SIZE %d" % values["font_size"],
     ]
-    # Each text as EDITION_<SETTING>: EDITION_KEY_COMPANY, EDITION_START_BUTTON.
+    # The default language's texts in its code page, for the window's
+    # template, and the programs: EDITION_CAPTION, EDITION_INSTALLER.
     lines += ["#define EDITION_%s %s" % (name.upper(), c_string(value))
-              for name, value in values.items() if isinstance(value, bytes)]
-    # One name per company and product: two editions' launchers never see
-    # each other as the one that runs.
-    mutex = values["key_company"] + b" " + values["key_product"] + b" " + LAUNCHER_NAME.encode()
+              for name, value in values.items()
+              if isinstance(value, bytes) and not name.startswith("key_")]
+    # The key's names in UTF-8, and the lock's: one per company and product,
+    # so that two editions' launchers never see each other as the one that
+    # runs.
+    company, product, version = values["key_utf8"]
+    texts, rows = language_rows(languages)
+    lines += ["#define EDITION_KEY_%s %s" % (name, utf8_string(text)) for name, text in
+              (("COMPANY", company), ("PRODUCT", product), ("VERSION", version))]
     lines += [
-        "#define EDITION_MUTEX %s" % c_string(mutex),
+        "#define EDITION_MUTEX %s" % c_string(lock_name(company, product)),
+        "#define EDITION_TEXTS %s" % texts,
+        "#define EDITION_LANGUAGES %s" % rows,
         "#define EDITION_FILE_VERSION %s" % c_string(version_text),
         "#define EDITION_FILE_VERSION_NUMBERS %s" % ", ".join(map(str, version_numbers)),
-        "#define EDITION_LANGUAGE 0x%04X" % language,
-        "#define EDITION_LANGUAGE_PRIMARY %d" % (language & 0x3FF),
-        "#define EDITION_LANGUAGE_SUB %d" % (language >> 10),
-        '#define EDITION_STRING_BLOCK "%04X%04X"' % (language, code_page),
+        "#define EDITION_LANGUAGE_PRIMARY %d" % (languages[0]["id"] & 0x3FF),
+        "#define EDITION_LANGUAGE_SUB %d" % (languages[0]["id"] >> 10),
+        "#define EDITION_VERSION_BLOCKS %s" % " ".join(
+            version_block(values, language, language is languages[0]) for language in languages),
+        "#define EDITION_TRANSLATIONS %s" % ", ".join(
+            "0x%04X, %d" % (language["id"], language["code_page"]) for language in languages),
     ]
     return "\n".join(lines) + "\n"
 
@@ -319,58 +513,70 @@ def write(path, text):
         file.write(text)
 
 
-def place(source, faults):
+def find_language(languages, id):
+    wanted = check_language_id("the language", id, None) if id else languages[0]["id"]
+    for language in languages:
+        if language["id"] == wanted:
+            return language
+    raise Fault(None, "has no language %04X" % wanted)
+
+
+def place(source, language, key_product_line, faults):
     """fit.exe's faults, each with the setting's line: the caption, when left
     out, is the product's name, on its line."""
-    settings = read_settings(source)
     out = []
     for fault in faults:
         setting, _, measure = fault.rstrip("\n").partition(":")
-        if setting in settings:
-            where, what = settings[setting][1], '"%s"' % setting
-        elif setting == "caption":
-            where = settings["key_product"][1]
+        where, what = language["lines"].get(setting), '"%s"' % setting
+        if setting == "caption" and where == key_product_line:
             what = '"caption" (left out, so the product\'s name, "key_product")'
-        else:
-            where, what = None, '"%s"' % setting
         out.append("%s%s: %s does not fit its place in the window:%s" % (
             source, "" if where is None else ":%d" % where, what, measure))
     return out
 
 
 def main(arguments):
-    modes = (["--check"], ["--locale"], ["--disc"], ["--place"])
-    mode = arguments[0] if arguments[:1] in modes else None
-    check_only = mode is not None
-    if check_only:
+    modes = {"--check": 1, "--locale": 1, "--disc": 1, "--place": (1, 2), "--languages": 1,
+             "--texts": 2}
+    mode = arguments[0] if arguments[:1] and arguments[0] in modes else None
+    if mode:
         arguments = arguments[1:]
-    if len(arguments) != (1 if check_only else 2):
+    counts = modes.get(mode, 2)
+    if len(arguments) not in (counts if isinstance(counts, tuple) else (counts,)):
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
         return 2
     source = arguments[0]
     try:
-        values = check_edition(source)
+        values, languages = check_edition(source)
+        language = find_language(languages, arguments[1] if mode and len(arguments) > 1 else None)
     except Fault as fault:
         where = source if fault.line is None else "%s:%d" % (source, fault.line)
         print("%s: %s" % (where, fault), file=sys.stderr)
         return 1
     if mode == "--place":
-        print("\n".join(place(source, sys.stdin)))
+        key_product_line = read_settings(source)[0]["key_product"][1]
+        print("\n".join(place(source, language, key_product_line, sys.stdin)))
     if mode == "--locale":
         print(LOCALES[values["code_page"]], values["code_page"])
+    if mode == "--languages":
+        for each in languages:
+            print("%04X" % each["id"], each["code_page"], LOCALES[each["code_page"]])
+    if mode == "--texts":
+        for name in WINDOW_TEXTS:
+            print("%s=%s" % (name, language["texts"][name]))
     if mode == "--disc":
         code_page = "cp%d" % values["code_page"]
         print(values["disc_label"])
         for name in ("installer", "sound_setup", "game", "continue_game", "file_product"):
             print(values[name].decode(code_page))
-    if check_only:
+    if mode:
         return 0
     folder = arguments[1]
     template = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "launcher",
                             "resources", "install.manifest")
     os.makedirs(folder, exist_ok=True)
     write(os.path.join(folder, "install.manifest"), manifest(values, template))
-    write(os.path.join(folder, "edition.h"), header(values, source))
+    write(os.path.join(folder, "edition.h"), header(values, languages, source))
     return 0
 
 

@@ -1,7 +1,10 @@
 // Checks that an edition's texts fit the launcher window: builds the window
 // from install.exe's own template, hidden, and measures each text in the
 // font the dialog manager chose for it.
-//     fit.exe INSTALL_EXE CODE_PAGE
+//     fit.exe INSTALL_EXE CODE_PAGE [TEXTS]
+// TEXTS, a UTF-8 file of "setting=text" lines (edition.py --texts), gives
+// another language's texts, which the launcher sets in the window as it
+// starts: they are measured in place of the template's.
 // Prints "SETTING: W of ROOM pixels" for each text that does not fit, and
 // ends with 1 then; 0 when all fit, 2 when the template cannot be read or
 // Windows' ANSI code page is not CODE_PAGE, the edition's: the fonts' glyphs,
@@ -10,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 
 namespace
@@ -22,6 +26,31 @@ const struct {
     {1, "start_button"},      {2, "cancel_button"},    {0xFFFF, "line"},
     {101, "continue_button"}, {102, "install_button"},
 };
+
+// Sets each text that `path` gives in the window; 0 when it cannot be read.
+int Set_Texts(HWND window, const char *path)
+{
+    FILE *file = std::fopen(path, "rb");
+    if (!file)
+        return 0;
+    char line[1024];
+    wchar_t text[1024];
+    while (std::fgets(line, sizeof(line), file)) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        char *value = std::strchr(line, '=');
+        if (!value)
+            continue;
+        *value++ = '\0';
+        MultiByteToWideChar(CP_UTF8, 0, value, -1, text, (int)std::size(text));
+        if (std::strcmp(line, "caption") == 0)
+            SetWindowTextW(window, text);
+        for (auto &control : controls)
+            if (std::strcmp(line, control.setting) == 0)
+                SetDlgItemTextW(window, control.id, text);
+    }
+    std::fclose(file);
+    return 1;
+}
 // A push button draws its text inside a 3D edge and its focus rectangle.
 const int button_margin = 6;
 
@@ -81,8 +110,8 @@ int Control_Fault(HWND window, int id, const char *setting)
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: fit.exe INSTALL_EXE CODE_PAGE\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: fit.exe INSTALL_EXE CODE_PAGE [TEXTS]\n");
         return 2;
     }
     if (GetACP() != (UINT)std::atoi(argv[2])) {
@@ -103,6 +132,10 @@ int main(int argc, char **argv)
     if (!window) {
         std::fprintf(stderr, "%s: no launcher window template (error %lu)\n", argv[1],
                      GetLastError());
+        return 2;
+    }
+    if (argc == 4 && !Set_Texts(window, argv[3])) {
+        std::fprintf(stderr, "%s: cannot be read\n", argv[3]);
         return 2;
     }
     int faults = Caption_Fault(window);
