@@ -50,7 +50,32 @@ rows=(
     "file_language|English|:78: \"file_language\" must be a Windows language id of four hex digits (\"0407\" German, \"0409\" English, \"0415\" Polish)"
     # Czech in decimal, as Microsoft's tables also write it.
     "file_language|1029|:78: \"file_language\": 1029 is no language Windows knows; give its id in hex (0405, Czech, cs_CZ, is 1029 in decimal?)"
+    # A "&" would mark a keyboard shortcut, which the window does not have.
+    "start_button|&Play|:36: \"start_button\" has a \"&\", which would underline the letter after it as a keyboard shortcut that the window does not have: write \"&&\" for a \"&\""
+    # A sound setup needs its switch, and a switch its sound setup.
+    "sound_setup|-|:65: \"sound_drive_switch\" is set, but \"sound_setup\" is not: a sound setup needs both, a game without one neither"
+    # Another language's texts, after its "[ID]".
+    "+|[0407]|+|code_page = 1252|:83: \"[0407]\" has no \"caption\", which the default language has: add a line \"caption = ...\" after this one"
+    "+|[0407]|+|line = Bitte wählen.|+|line = Wählen Sie.|:85: \"line\" is set twice (first on line 84)"
+    "+|[0407]|+|game = SPIEL.BAT|:84: \"game\" is one for all languages: give it once, above the first \"[0407]\""
+    "+|[0407]|+|[0407]|:84: \"[0407]\" is given twice (first on line 83)"
+    "+|[0409]|:83: \"[0409]\" is the default language (\"file_language\"), whose texts come before the first \"[ID]\""
+    "+|[German]|:83: [German] must be a Windows language id of four hex digits (\"0407\" German, \"0409\" English, \"0415\" Polish)"
+    "+|[0499]|:83: [0499]: 0499 is no language Windows knows; give its id in hex"
 )
+# German texts, every one, for a row to add after its "[0407]" line (83):
+# each "+|LINE", the window's line on line 86.
+german=()
+for line in "code_page = 1252" "caption = Tidewater" "line = CD einlegen, dann wählen." \
+    "start_button = Spielen" "continue_button = Fortsetzen" "install_button = Installieren" \
+    "cancel_button = Beenden" "warning_caption = Tidewater" "untitled = (ohne Namen)" \
+    "cannot_find = Nicht gefunden: %s" "game_run_error = Spielfehler %s" \
+    "folder_error = Ordnerfehler %s" "install_complete = Installiert.%s" \
+    "install_incomplete = Nicht installiert.%s" "first_run_incomplete = Nicht installiert.%s" \
+    "file_description = Installiert und startet Tidewater"; do
+    german+=("+|$line")
+done
+german=$(IFS='|' && echo "${german[*]}")
 # Too wide for the window: measured, so install.exe is built first. What
 # Wine's fonts measure follows the message.
 fit_rows=(
@@ -58,6 +83,8 @@ fit_rows=(
     "line|Insert the Tidewater disc in the drive, then choose what to do.|:35: \"line\" does not fit its place in the window:"
     # Left out, the caption is the product's name.
     "caption|-|key_product|Tidewater: Tales of the Drowned Coast and the Lighthouse Keepers|:24: \"caption\" (left out, so the product's name, \"key_product\") does not fit its place in the window:"
+    # Another language's text, measured in its own window, on its own line.
+    "+|[0407]|${german/CD einlegen, dann wählen./Legen Sie die Tidewater-CD in das Laufwerk ein und wählen Sie dann.}|:86: \"line\" does not fit its place in the window:"
 )
 
 # The sample with SETTING VALUE pairs changed, as bad.edition.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <string>
 #include <vector>
 
@@ -101,41 +103,71 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
     EXPECT_EQ(still_running, run.ExitCode(0));
 }
 
-// What Windows shows in the file's properties, read as it reads it.
-TEST_F(FrameTest, VersionResourceNamesTheProductInGerman)
+// What Windows shows in the file's properties, read as it reads it: a block
+// of texts for each language of the edition, the default's first.
+TEST_F(FrameTest, VersionResourceNamesTheProductInEachLanguage)
 {
+    struct {
+        const char *program;
+        std::string translations;                        // language and code page, each a WORD
+        std::vector<std::array<const char *, 3>> values; // block, name, value
+    } rows[] = {
+        // German (0x0407), code page 1252.
+        {"install.exe",
+         std::string("\x07\x04\xE4\x04", 4),
+         {{"040704E4", "CompanyName", "Halvaro"},
+          {"040704E4", "ProductName", "Vexmoor"},
+          {"040704E4", "FileVersion", "1.0"},
+          {"040704E4", "ProductVersion", "1.0"},
+          {"040704E4", "OriginalFilename", "install.exe"},
+          {"040704E4", "InternalName", "install.exe"},
+          {"040704E4", "FileDescription", "Vexmoor installieren und starten"}}},
+        // English, German, French, Spanish (modern sort) in 1252, Polish in
+        // 1250; another language's block has its description alone.
+        {"europe\\install.exe",
+         std::string(
+             "\x09\x04\xE4\x04\x07\x04\xE4\x04\x0C\x04\xE4\x04\x0A\x0C\xE4\x04\x15\x04\xE2\x04",
+             20),
+         {{"040904E4", "CompanyName", "Marrowgate Studios"},
+          {"040904E4", "ProductName", "Tidewater"},
+          {"040904E4", "FileVersion", "2.1"},
+          {"040904E4", "FileDescription", "Installs and starts Tidewater"},
+          {"040704E4", "FileDescription", "Installiert und startet Tidewater"},
+          {"040C04E4", "FileDescription", "Installe et lance Tidewater"},
+          {"0C0A04E4", "FileDescription", "Instala e inicia Tidewater"},
+          {"041504E2", "FileDescription", "Instaluje i uruchamia Tidewater"},
+          {"041504E2", "CompanyName", "<missing>"}}},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.program);
+        std::string path = ProgramFolder() + row.program;
+        DWORD handle = 0, size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+        ASSERT_GT(size, 0u) << "no version resource";
+        std::vector<char> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+        auto query = [&](const std::string &name) -> std::string {
+            char *value = nullptr;
+            UINT length = 0;
+            if (!VerQueryValueA(info.data(), name.c_str(), (void **)&value, &length) || !value)
+                return "<missing>";
+            return name[1] == 'V' ? std::string(value, length) : std::string(value);
+        };
+        EXPECT_EQ(row.translations, query("\\VarFileInfo\\Translation"));
+        for (auto &value : row.values)
+            EXPECT_EQ(value[2],
+                      query(std::string("\\StringFileInfo\\") + value[0] + "\\" + value[1]))
+                << value[0] << " " << value[1];
+    }
+    // Version 1.0, in numbers; Explorer shows these as "1.0.0.0".
     std::string path = ProgramFolder() + "install.exe";
     DWORD handle = 0, size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    ASSERT_GT(size, 0u) << "no version resource";
     std::vector<char> info(size);
     ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
-    auto query = [&](const char *name) -> std::string {
-        char *value = nullptr;
-        UINT length = 0;
-        if (!VerQueryValueA(info.data(), name, (void **)&value, &length) || !value)
-            return "<missing>";
-        return name[1] == 'V' ? std::string(value, length) : std::string(value);
-    };
-    // Version 1.0, in numbers; Explorer shows these as "1.0.0.0".
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &length));
     EXPECT_EQ((DWORD)MAKELONG(0, 1), fixed->dwFileVersionMS);
     EXPECT_EQ((DWORD)MAKELONG(0, 1), fixed->dwProductVersionMS);
-    // German (0x0407), code page 1252.
-    EXPECT_EQ(std::string("\x07\x04\xE4\x04", 4), query("\\VarFileInfo\\Translation"));
-    const char *const values[][2] = {
-        {"CompanyName", "Halvaro"},
-        {"ProductName", "Vexmoor"},
-        {"FileVersion", "1.0"},
-        {"ProductVersion", "1.0"},
-        {"OriginalFilename", "install.exe"},
-        {"InternalName", "install.exe"},
-        {"FileDescription", "Vexmoor installieren und starten"},
-    };
-    for (auto &value : values)
-        EXPECT_EQ(value[1], query(("\\StringFileInfo\\040704E4\\" + std::string(value[0])).c_str()))
-            << value[0];
 }
 
 TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)

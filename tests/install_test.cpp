@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace
 {
 using InstallTest = FlowTest;
@@ -26,43 +28,89 @@ void Run_And_Wait(const char *command, const Caller & = {})
     CloseHandle(child.hProcess);
 }
 
-// Another edition of install.exe (editions/), and what it must show and do.
+// Another edition of install.exe (editions/), and what it must show and do
+// under one code page and UI language.
 struct Edition {
     const char *program;     // built into a folder of its own
-    UINT code_page;          // of its texts: the tests run under it
+    UINT code_page;          // the Windows it runs on: its ANSI code page
+    LANGID ui_language;      // and its display language
     const char *company_key; // deleted before and after
     const char *created_key; // the key its first run creates
     const char *record_key;  // where its installer writes the record
-    const char *programs[3]; // installer, sound setup, game
+    const char *programs[3]; // installer, sound setup (or none), game
     const char *roles[3];    // what the stand-in logs of each
     const char *sound_line;  // the sound setup's command line
     Texts window;            // caption, then the controls in template order
     const char *warning[2];  // caption and text after the game is missing
+    // Another version's record, which the Install button leaves, or none.
+    const char *other_version = nullptr;
 };
 
 // clang-format off
 const Edition english = {
-    "english\\install.exe", 1252, "Software\\Marrowgate Studios", "Software\\Marrowgate Studios",
+    "english\\install.exe", 1252, 0x0409, "Software\\Marrowgate Studios", "Software\\Marrowgate Studios",
     "Software\\Marrowgate Studios\\Tidewater\\2.1",
     {"TWSETUP.EXE", "TWSOUND.EXE", "TIDEWATR.BAT"}, {"TWSETUP", "TWSOUND", "GAME"}, "TWSOUND.EXE -disc:E",
     {"Tidewater", "Play", "Quit", "Insert the Tidewater disc, then choose.", "Continue", "Install"},
     {"Tidewater Setup", "Tidewater could not be started (error 1)."}};
+// Its key's product is outside ASCII: found, and deleted by the Install
+// button, by its Unicode name under any code page.
 const Edition polish = {
-    "polish\\install.exe", 1250, company_key, "Software\\Halvaro\\Vexmoor PL",
-    "Software\\Halvaro\\Vexmoor PL\\Wersja 1.0",
+    "polish\\install.exe", 1250, 0x0415, company_key, u8"Software\\Halvaro\\\u0141owcy cieni",
+    u8"Software\\Halvaro\\\u0141owcy cieni\\Wersja 1.0",
     {"setup.exe", "Setsound.exe", "vexmoor.bat"}, {"SETUP", "SETSOUND", "GAME"}, "Setsound.exe /DE",
     {u8"Vexmoor: \u0141owcy cieni", "Graj", u8"Zako\u0144cz",
      u8"P\u0142yta z gr\u0105 znajduje si\u0119 w nap\u0119dzie CD-ROM.", "Kontynuuj", "Zainstaluj"},
-    {"Instalacja", u8"B\u0142\u0105d uruchomienia gry 1"}};
+    {"Instalacja", u8"B\u0142\u0105d uruchomienia gry 1"}, u8"Software\\Halvaro\\\u0141owcy cieni\\Wersja 2.0"};
 // The English launcher signed (tests/check_disc.sh --sign).
 const Edition english_signed = [] {
     Edition edition = english;
     edition.program = "english-signed\\install.exe";
     return edition;
 }();
+// The European disc (editions/europe.edition): English first, then German,
+// French, Spanish and Polish, and no sound setup.
+const Edition europe = {
+    "europe\\install.exe", 1252, 0x0409, "Software\\Marrowgate Studios", "Software\\Marrowgate Studios",
+    "Software\\Marrowgate Studios\\Tidewater\\2.1",
+    {"TWSETUP.EXE", nullptr, "TIDEWATR.BAT"}, {"TWSETUP", nullptr, "GAME"}, nullptr,
+    {"Tidewater", "Play", "Quit", "Insert the Tidewater disc, then choose.", "Continue", "Install"},
+    {"Tidewater", "Game error 1"}};
+Edition In_Language(UINT code_page, LANGID ui_language, const Texts &window, const char *error,
+                    const Edition &edition = europe)
+{
+    Edition speaking = edition;
+    speaking.code_page = code_page;
+    speaking.ui_language = ui_language;
+    if (!window.empty())
+        speaking.window = window;
+    if (error)
+        speaking.warning[1] = error;
+    return speaking;
+}
+const Edition europe_german = In_Language(1252, 0x0407,
+    {"Tidewater", "Spielen", "Beenden", u8"Tidewater-CD einlegen, dann w\u00E4hlen.", "Fortsetzen", "Installieren"},
+    "Spielfehler 1");
+// Austrian German, which the disc lacks: German, of the same primary language.
+const Edition europe_austrian = In_Language(1252, 0x0C07, europe_german.window, "Spielfehler 1");
+const Edition europe_french = In_Language(1252, 0x040C,
+    {"Tidewater", "Jouer", "Quitter", u8"Ins\u00E9rez le CD Tidewater et choisissez.", "Continuer", "Installer"},
+    "Erreur du jeu 1");
+const Edition europe_spanish = In_Language(1252, 0x0C0A,
+    {"Tidewater", "Jugar", "Salir", "Inserte el CD de Tidewater y elija.", "Continuar", "Instalar"},
+    "Error del juego 1");
+const Texts europe_polish_window = {"Tidewater", "Graj", u8"Zako\u0144cz",
+    u8"W\u0142\u00F3\u017C p\u0142yt\u0119 Tidewater i wybierz.", "Kontynuuj", "Zainstaluj"};
+const Edition europe_polish = In_Language(1250, 0x0415, europe_polish_window, u8"B\u0142\u0105d gry 1");
+// Polish on a Western Windows: its letters outside code page 1252 read right.
+const Edition europe_polish_on_1252 = In_Language(1252, 0x0415, europe_polish_window,
+                                                  u8"B\u0142\u0105d gry 1");
+// A language the disc lacks: the default, English.
+const Edition europe_russian = In_Language(1251, 0x0419, {}, nullptr);
+const Edition polish_on_1252 = In_Language(1252, 0x0415, {}, nullptr, polish);
 // The rows without another edition.
 const Edition vexmoor = {
-    "install.exe", 1252, company_key, product_key, record_key,
+    "install.exe", 1252, 0x0409, company_key, product_key, record_key,
     {"setup.exe", "Setsound.exe", "vexmoor.bat"}, {"SETUP", "SETSOUND", "GAME"}, "Setsound.exe /DE",
     {}, {}};
 // clang-format on
@@ -72,7 +120,7 @@ const Edition vexmoor = {
 // runs; the edition's second start brings its own window forward, not the
 // German one, whatever its caption; and a missing game gives its warning,
 // which a second start brings forward too.
-void Check_Edition_Window(const Edition &edition, const Caller & = {})
+void Check_Edition_Window(const Edition &edition, ChildLog &log, const Caller & = {})
 {
     WriteText(record_key, "folder", game_folder);
     MakeFolders("E:\\GERMAN");
@@ -97,6 +145,23 @@ void Check_Edition_Window(const Edition &edition, const Caller & = {})
     PostMessageA(vexmoor_window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(0u, vexmoor.ExitCode());
 
+    // The Install button deletes this version's record before the
+    // installer starts, and leaves the other version's.
+    if (edition.other_version) {
+        WriteText(edition.other_version, "folder", "G:\\OTHER");
+        std::string other = DumpKeys(edition.other_version);
+        SetChildActions(edition.roles[0], "record=G:\\VEXMOOR");
+        EXPECT_EQ(1u, run.Press(window, id_install, 1).size());
+        std::vector<ChildRun> runs = log.Runs();
+        auto setup = std::find_if(runs.rbegin(), runs.rend(), [&](const ChildRun &child) {
+            return child.role == edition.roles[0];
+        });
+        ASSERT_NE(runs.rend(), setup);
+        EXPECT_EQ("<none>", setup->record);
+        EXPECT_EQ(other, DumpKeys(edition.other_version));
+        EXPECT_NE("", DumpKeys(edition.record_key));
+    }
+
     ASSERT_TRUE(DeleteFileA((std::string(game_folder) + "\\" + edition.programs[2]).c_str()));
     std::vector<SeenBox> boxes = run.Press(window, id_start, 1, true);
     ASSERT_EQ(1u, boxes.size());
@@ -114,11 +179,17 @@ void Check_Edition_Window(const Edition &edition, const Caller & = {})
 // gives it (LC_ALL).
 TEST_F(InstallTest, FirstRunInstallsThenPlays)
 {
-    char expected[8] = "", locale[64] = "";
+    char expected[8] = "", language[8] = "", locale[64] = "", messages[64] = "";
     GetEnvironmentVariableA("EXPECTED_CODE_PAGE", expected, sizeof(expected));
+    GetEnvironmentVariableA("EXPECTED_UI_LANGUAGE", language, sizeof(language));
     GetEnvironmentVariableA("LC_ALL", locale, sizeof(locale));
+    GetEnvironmentVariableA("LC_MESSAGES", messages, sizeof(messages));
     ASSERT_EQ(std::to_string(GetACP()), expected)
         << "LC_ALL=" << locale << " does not give this run its code page (is the locale made?)";
+    char ui[8];
+    wsprintfA(ui, "%04X", GetUserDefaultUILanguage());
+    ASSERT_EQ(std::string(ui), language) << "LC_ALL=" << locale << " LC_MESSAGES=" << messages
+                                         << " does not give this run its display language";
     const char uninstall[] = "msiexec /x E:\\vexmoor.msi /qn";
     struct {
         const char *how;
@@ -151,11 +222,30 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         {"the Polish edition", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &polish},
         {"the English edition, signed", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
          &english_signed},
+        {"the Polish edition on a Western Windows", "record=G:\\VEXMOOR", "", game_folder, nullptr,
+         nullptr, &polish_on_1252},
+        // The European disc under each of its languages, and one it lacks.
+        {"the European disc in English", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &europe},
+        {"the European disc in German", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &europe_german},
+        {"the European disc on an Austrian Windows", "record=G:\\VEXMOOR", "", game_folder, nullptr,
+         nullptr, &europe_austrian},
+        {"the European disc in French", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &europe_french},
+        {"the European disc in Spanish", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &europe_spanish},
+        {"the European disc in Polish", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &europe_polish},
+        {"the European disc in Polish on a Western Windows", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &europe_polish_on_1252},
+        {"the European disc on a Russian Windows", "record=G:\\VEXMOOR", "", game_folder, nullptr,
+         nullptr, &europe_russian},
     };
     int rows_run = 0;
     for (auto &row : rows) {
         const Edition &edition = row.edition ? *row.edition : vexmoor;
-        if (edition.code_page != GetACP())
+        if (edition.code_page != GetACP() || edition.ui_language != GetUserDefaultUILanguage())
             continue;
         rows_run++;
         SCOPED_TRACE(row.how);
@@ -166,8 +256,9 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         PlaceStandIn(std::string("E:\\") + edition.programs[0]);
         SetChildActions(edition.roles[0], row.setup);
         if (row.edition) {
-            SetEnvironmentVariableA("STANDIN_RECORD_KEY", edition.record_key);
-            PlaceStandIn(std::string(game_folder) + "\\" + edition.programs[1]);
+            SetEnvironmentVariableW(L"STANDIN_RECORD_KEY", Wide(edition.record_key).c_str());
+            if (edition.programs[1])
+                PlaceStandIn(std::string(game_folder) + "\\" + edition.programs[1]);
             PlaceBatchFile(std::string(game_folder) + "\\" + edition.programs[2], "GAME");
         }
         if (row.built) {
@@ -200,15 +291,23 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         Texts roles = row.built ? Texts{} : Texts{edition.roles[0]};
         if (*row.late)
             roles.push_back("LATE");
-        roles.insert(roles.end(), {edition.roles[1], "GAME"});
+        // Without a sound setup, the game comes next after the record.
+        const char *next = edition.roles[1] ? edition.roles[1] : "GAME";
+        if (edition.roles[1])
+            roles.push_back(edition.roles[1]);
+        roles.push_back("GAME");
         EXPECT_EQ(roles, Roles(log.Runs()));
-        ChildRun sound = log.Only(edition.roles[1]);
+        ChildRun sound = log.Only(next);
         EXPECT_EQ(row.folder, sound.unicode_folder);
-        EXPECT_EQ(edition.sound_line, sound.command_line);
+        if (edition.roles[1]) {
+            EXPECT_EQ(edition.sound_line, sound.command_line);
+        }
         ChildRun game = log.Only("GAME");
         EXPECT_EQ(row.folder, game.unicode_folder);
         ASSERT_GE(sound.ended, 0);
-        EXPECT_GE(game.started, sound.ended);
+        if (edition.roles[1]) {
+            EXPECT_GE(game.started, sound.ended);
+        }
         ASSERT_GE(game.ended, 0);
         EXPECT_GE(run.ExitedMs(), game.ended);
         if (row.built)
@@ -224,7 +323,7 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
             continue; // msiexec writes the record when it is done
         // The look that finds the record comes within 1 s of it.
         long long recorded = *row.late ? log.Only("LATE").ended : setup.ended;
-        EXPECT_GE(sound.started - recorded, 2000) << "the sound setup came before the record";
+        EXPECT_GE(sound.started - recorded, 2000) << next << " came before the record";
         // What the waits themselves take: 40 to 130 ms measured on both roads.
         EXPECT_LE(sound.started - recorded, 3000 + 250);
         if (*row.late) {
@@ -232,7 +331,7 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
             EXPECT_LT(log.Only("LATE").broadcast_ms, 2000);
         }
         if (row.edition) {
-            Check_Edition_Window(edition);
+            Check_Edition_Window(edition, log);
             DeleteTree(edition.company_key);
         }
     }

@@ -37,6 +37,10 @@ TEST_F(PlayTest, StartPlaysInTheGameFolderThenEnds)
         {polish_folder, {}},
         {chinese_folder, {}},
         {missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
+        // Named as the registry holds it, whatever the code page lacks.
+        {u8"G:\\\u0141\u00F3d\u017A\\BRAK",
+         {u8"Folder Error G:\\\u0141\u00F3d\u017A\\BRAK",
+          u8"Cannot Find G:\\\u0141\u00F3d\u017A\\BRAK"}},
         {"1:\\VEXMOOR", {"Cannot Find 1:\\VEXMOOR"}},
     };
     for (auto &row : rows) {

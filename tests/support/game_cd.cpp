@@ -88,7 +88,7 @@ std::vector<std::string> WarningTexts(const std::vector<SeenBox> &boxes, const C
     for (const SeenBox &box : boxes) {
         EXPECT_EQ("Install", box.caption) << box.text;
         EXPECT_TRUE(box.owner && !box.owner_enabled) << box.text;
-        texts.push_back(box.text);
+        texts.push_back(box.unicode_text);
     }
     return texts;
 }

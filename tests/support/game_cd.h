@@ -48,9 +48,9 @@ class FlowTest : public ::testing::Test
     ChildLog log;
 };
 
-// The texts of `boxes`, after checking that each is a launcher warning: the
-// "Install" caption and an owner it disabled. (Its icon cannot be compared
-// from another process under Wine.)
+// The texts of `boxes`, read as Unicode (UTF-8), after checking that each is
+// a launcher warning: the "Install" caption and an owner it disabled. (Its
+// icon cannot be compared from another process under Wine.)
 std::vector<std::string> WarningTexts(const std::vector<SeenBox> &boxes, const Caller & = {});
 // The roles of `runs`, in the order they started.
 std::vector<std::string> Roles(const std::vector<ChildRun> &runs);

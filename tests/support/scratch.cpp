@@ -12,7 +12,7 @@ const char record_key[] = "Software\\Halvaro\\Vexmoor\\Version 1.0";
 
 void DeleteTree(const char *path, const Caller &)
 {
-    LONG result = RegDeleteTreeA(HKEY_CURRENT_USER, path);
+    LONG result = RegDeleteTreeW(HKEY_CURRENT_USER, Wide(path).c_str());
     ASSERT_TRUE(result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) << path;
     ASSERT_FALSE(KeyExists(path)) << path;
 }
@@ -21,8 +21,9 @@ void WriteKey(const char *path, const char *name, DWORD type, const void *data, 
               const Caller &)
 {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, nullptr))
+    // Key names are UTF-8, as publishers give them: Unicode in the registry.
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr))
         << path;
     if (name) {
         EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE *)data, size))
@@ -52,7 +53,7 @@ std::wstring Wide(const std::string &utf8, const Caller &)
 bool KeyExists(const char *path)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -116,6 +117,13 @@ void Dump_Values(HKEY key, const std::string &path, std::string &out)
     }
 }
 
+std::string Utf8(const WCHAR *wide)
+{
+    char text[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+    return text;
+}
+
 bool Is_In(const std::string &path, const std::string &key)
 {
     return path == key || path.rfind(key + "\\", 0) == 0;
@@ -128,7 +136,7 @@ void Dump_Key(HKEY parent, const std::string &path, const char *left_out, std::s
     if (Is_In(path, "Software\\Wine") || (left_out && Is_In(path, left_out)))
         return;
     HKEY key;
-    LONG result = RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key);
+    LONG result = RegOpenKeyExW(parent, Wide(path).c_str(), 0, KEY_READ, &key);
     // A key that is not there has nothing to show.
     if (result == ERROR_FILE_NOT_FOUND)
         return;
@@ -136,16 +144,16 @@ void Dump_Key(HKEY parent, const std::string &path, const char *left_out, std::s
         return Dump_Error(path, "opening", result, out);
     out += "[" + path + "]\n";
     Dump_Values(key, path, out);
-    char name[256];
+    WCHAR name[256];
     for (DWORD i = 0;; ++i) {
-        result = RegEnumKeyA(key, i, name, sizeof(name));
+        result = RegEnumKeyW(key, i, name, 256);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS) {
             Dump_Error(path, "listing the subkeys", result, out);
             break;
         }
-        Dump_Key(parent, path + "\\" + name, left_out, out);
+        Dump_Key(parent, path + "\\" + Utf8(name), left_out, out);
     }
     RegCloseKey(key);
 }

@@ -2,6 +2,8 @@
 // the helper, and the test would go on as if nothing had failed: here every
 // fatal failure ends the whole test. GoogleTest takes the exception as a
 // failure already reported.
+#include "launcher/launcher.h"
+
 #include <gtest/gtest.h>
 
 namespace
@@ -19,6 +21,9 @@ class Stop_The_Test : public testing::EmptyTestEventListener
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    // The launcher's parts speak the language that install.exe chooses
+    // first of all: under the tests' locales, the Vexmoor edition's only one.
+    Choose_Language();
     testing::UnitTest::GetInstance()->listeners().Append(new Stop_The_Test);
     return RUN_ALL_TESTS();
 }
