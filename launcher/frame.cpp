@@ -193,35 +193,17 @@ const struct {
     {id_cancel, text_cancel_button},
 };
 
-// Sets the text of `target`, the launcher window or one of its controls, in
-// the language's letters whatever Windows' ANSI code page.
-void Set_Text(HWND target, Text_Id text)
-{
-    WCHAR wide[MAX_PATH];
-    char ansi[MAX_PATH * 2];
-
-    Utf8_To_Wide(Text(text), wide, std::size(wide));
-    if (!Unicode_Windows()) {
-        Wide_To_Ansi(wide, ansi, std::size(ansi));
-        SendMessageA(target, WM_SETTEXT, 0, (LPARAM)ansi);
-    } else if (target == hwnd) {
-        // The launcher window's procedure is an ANSI one, to which Windows
-        // would pass the text through the ANSI code page: the default
-        // procedure keeps it as it is.
-        DefWindowProcW(target, WM_SETTEXT, 0, (LPARAM)wide);
-    } else {
-        SendMessageW(target, WM_SETTEXT, 0, (LPARAM)wide);
-    }
-}
-
-// The window in the run's language: the template has the default's. Its
-// controls get a font with the letters of the language's code page: the
-// template's is made in the character set of Windows' own, and a bitmap
-// font such as "MS Sans Serif" has no other letters.
+// The window in the run's language, whatever Windows' ANSI code page: the
+// template has the default's. Its controls get a font with the letters of
+// the language's code page: the template's is made in the character set of
+// Windows' own, and a bitmap font such as "MS Sans Serif" has no other
+// letters.
 void Speak_Language()
 {
     HFONT font = nullptr;
     LOGFONTA face;
+    WCHAR wide[MAX_PATH];
+    char ansi[MAX_PATH * 2];
 
     if (language->code_page != GetACP() &&
         GetObjectA((HFONT)SendMessageA(GetDlgItem(hwnd, id_start), WM_GETFONT, 0, 0), sizeof(face),
@@ -232,7 +214,18 @@ void Speak_Language()
     }
     for (auto &control : window_texts) {
         HWND target = control.id ? GetDlgItem(hwnd, control.id) : hwnd;
-        Set_Text(target, control.text);
+        Utf8_To_Wide(Text(control.text), wide, std::size(wide));
+        if (!Unicode_Windows()) {
+            Wide_To_Ansi(wide, ansi, std::size(ansi));
+            SendMessageA(target, WM_SETTEXT, 0, (LPARAM)ansi);
+        } else if (target == hwnd) {
+            // The launcher window's procedure is an ANSI one, to which
+            // Windows would pass the text through the ANSI code page: the
+            // default procedure keeps it as it is.
+            DefWindowProcW(target, WM_SETTEXT, 0, (LPARAM)wide);
+        } else {
+            SendMessageW(target, WM_SETTEXT, 0, (LPARAM)wide);
+        }
         if (font && target != hwnd)
             SendMessageA(target, WM_SETFONT, (WPARAM)font, FALSE);
     }

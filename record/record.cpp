@@ -20,17 +20,6 @@ LONG Open_Key(HKEY parent, const WCHAR *name, REGSAM access, HKEY *key)
     Wide_To_Ansi(name, ansi, std::size(ansi));
     return RegOpenKeyExA(parent, ansi, 0, access, key);
 }
-LONG First_Subkey(HKEY key, WCHAR (&name)[256])
-{
-    char ansi[256];
-
-    if (Unicode_Windows())
-        return RegEnumKeyW(key, 0, name, std::size(name));
-    LONG result = RegEnumKeyA(key, 0, ansi, std::size(ansi));
-    if (result == ERROR_SUCCESS && !MultiByteToWideChar(CP_ACP, 0, ansi, -1, name, 256))
-        result = ERROR_MORE_DATA;
-    return result;
-}
 LONG Delete_Key(HKEY parent, const WCHAR *name)
 {
     char ansi[256];
@@ -40,14 +29,17 @@ LONG Delete_Key(HKEY parent, const WCHAR *name)
     Wide_To_Ansi(name, ansi, std::size(ansi));
     return RegDeleteKeyA(parent, ansi);
 }
-
-// The key "Software\<company>\<product>\<version>", from the UTF-8 names,
-// into `path`, with where the product's and the version's names start in
-// it; 0 when it does not fit.
-int Build_Key_Path(WCHAR (&path)[256], const char *company, const char *product,
-                   const char *version, int (&starts)[2])
+// Windows 95 to ME have only a stub, which finds no subkey: there
+// RegDeleteKeyA deletes a key with everything beneath it.
+LONG First_Subkey(HKEY key, WCHAR (&name)[256])
 {
-    const char *parts[] = {"Software", company, product, version};
+    return RegEnumKeyW(key, 0, name, std::size(name));
+}
+// The key "Software\<company>\<product>\<version>", from the UTF-8 names
+// in `parts` (the first "Software"), into `path`, with where the product's
+// and the version's names start in it; 0 when it does not fit.
+int Build_Key_Path(WCHAR (&path)[256], const char *const (&parts)[4], int (&starts)[2])
+{
     int end = 0;
 
     for (int i = 0; i < 4; i++) {
@@ -169,7 +161,9 @@ int ReadRegistry(const char *company, const char *product, const char *version)
     DWORD size = sizeof(value);
     HKEY key;
 
-    if (!Build_Key_Path(path, company, product, version, starts))
+    const char *const parts[] = {"Software", company, product, version};
+
+    if (!Build_Key_Path(path, parts, starts))
         return 0;
     if (Open_Key(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 0;
@@ -198,7 +192,9 @@ int DeleteRegistry(const char *company, const char *product, const char *version
     int starts[2];
     HKEY key;
 
-    if (!Build_Key_Path(path, company, product, version, starts))
+    const char *const parts[] = {"Software", company, product, version};
+
+    if (!Build_Key_Path(path, parts, starts))
         return 0;
     // "Software\<company>", the product's name and the version's, each
     // ended where the next begins.
