@@ -57,11 +57,11 @@ const Edition english = {
 // button, by its Unicode name under any code page.
 const Edition polish = {
     "polish\\install.exe", 1250, 0x0415, company_key, u8"Software\\Halvaro\\\u0141owcy cieni",
-    u8"Software\\Halvaro\\\u0141owcy cieni\\Wersja 1.0",
+    u8"Software\\Halvaro\\\u0141owcy cieni\\Z\u0142ota edycja 1.0",
     {"setup.exe", "Setsound.exe", "vexmoor.bat"}, {"SETUP", "SETSOUND", "GAME"}, "Setsound.exe /DE",
     {u8"Vexmoor: \u0141owcy cieni", "Graj", u8"Zako\u0144cz",
      u8"P\u0142yta z gr\u0105 znajduje si\u0119 w nap\u0119dzie CD-ROM.", "Kontynuuj", "Zainstaluj"},
-    {"Instalacja", u8"B\u0142\u0105d uruchomienia gry 1"}, u8"Software\\Halvaro\\\u0141owcy cieni\\Wersja 2.0"};
+    {"Instalacja", u8"B\u0142\u0105d uruchomienia gry 1"}, u8"Software\\Halvaro\\\u0141owcy cieni\\Z\u0142ota edycja 2.0"};
 // The English launcher signed (tests/check_disc.sh --sign).
 const Edition english_signed = [] {
     Edition edition = english;
