@@ -17,7 +17,8 @@ int Utf8_To_Wide(const char *text, WCHAR *wide, int size)
     const BYTE *next = (const BYTE *)text;
     int used = 0;
 
-    while (*next != '\0' && used < size - 2) {
+    while (*next != '\0') {
+        const BYTE *start = next;
         // The first byte says how many follow: none below 0x80, one from
         // 0xC0, two from 0xE0, three from 0xF0.
         DWORD code = *next++;
@@ -31,7 +32,12 @@ int Utf8_To_Wide(const char *text, WCHAR *wide, int size)
             code = code << 6 | (*next++ & 0x3F);
         if (broken || follow > 0 || code > 0x10FFFF)
             code = 0xFFFD;
-        // A character beyond U+FFFF takes two: a surrogate pair.
+        // A character beyond U+FFFF takes two: a surrogate pair. Room is
+        // left for the terminator.
+        if (used + (code > 0xFFFF ? 2 : 1) >= size) {
+            next = start;
+            break;
+        }
         if (code > 0xFFFF) {
             wide[used++] = (WCHAR)(0xD7C0 + (code >> 10));
             code = 0xDC00 + (code & 0x3FF);

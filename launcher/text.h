@@ -13,8 +13,8 @@ int Unicode_Windows();
 FARPROC Kernel_Function(const char *name);
 
 // The UTF-8 `text` as Unicode into `wide`, terminated, cut to fit `size`
-// characters (at least 3). A broken character reads as U+FFFD. Returns
-// the characters written, or -1 when it was cut.
+// characters (at least 1). A broken character reads as U+FFFD. Returns the
+// characters written, or -1 when it was cut.
 int Utf8_To_Wide(const char *text, WCHAR *wide, int size);
 
 // The Unicode `wide` in the ANSI code page into `text`, terminated; empty

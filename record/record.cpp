@@ -47,9 +47,8 @@ int Build_Key_Path(WCHAR (&path)[256], const char *const (&parts)[4], int (&star
             path[end++] = L'\\';
         if (i > 1)
             starts[i - 2] = end;
-        // A name that leaves no room for the next backslash or the
-        // terminator does not fit.
-        int length = end < (int)std::size(path) - 2
+        // A backslash leaves room for a name and the terminator.
+        int length = end < (int)std::size(path) - 1
                          ? Utf8_To_Wide(parts[i], path + end, std::size(path) - end)
                          : -1;
         if (length < 0)

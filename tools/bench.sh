@@ -13,7 +13,7 @@ arch=$(bash tools/wine-arch.sh)
 session=build/bench
 shipped=build/i686/bin/install.exe
 
-bash tools/build.sh i686 install_exe
+bash tools/build.sh i686 install_exe install_europe
 bash tools/build.sh "$arch" install_exe bench bench_mindialog bench_mindialog_bare
 [ "$arch" = i686 ] || echo "Timings are of the $arch build (this machine cannot run 32-bit x86 code); size and imports are of the shipped 32-bit build."
 
@@ -35,7 +35,10 @@ dlls=$(sed -n 's/^imports: //p' <<<"$check" | tr ' ' '\n' | sort -f | paste -sd 
 functions=$(sed -n 's/^\([0-9]*\) imported functions.*/\1/p' <<<"$check")
 verdict() { if [ "$1" -le "$2" ]; then echo met; else echo "NOT MET"; fi; }
 rows+=$'\n'"install.exe's size|shipped 32-bit build, stripped|$size bytes ($(awk "BEGIN {printf \"%.1f\", $size / 1024}") KiB)|<= 16 KiB|$(verdict "$size" 16384)"
-rows+=$'\n'"install.exe's imports|tests/check_binary.sh on the shipped build|${dlls// /, }: ${functions:-?} functions|KERNEL32, USER32 and ADVAPI32 only; functions that Windows 95 and NT 4.0 export|$imports"
+# The European disc's launcher: five languages' texts and version blocks.
+europe=$(stat -c %s build/i686/bin/europe/install.exe)
+rows+=$'\n'"install.exe of five languages|editions/europe.edition, shipped 32-bit build, stripped|$europe bytes ($(awk "BEGIN {printf \"%.1f\", $europe / 1024}") KiB)|<= 16 KiB|$(verdict "$europe" 16384)"
+rows+=$'\n'"install.exe's imports|tests/check_binary.sh on the shipped build|${dlls// /, }: ${functions:-?} functions|Windows' own DLLs (KERNEL32, USER32, GDI32, ADVAPI32); functions that Windows 95 and NT 4.0 export|$imports"
 
 echo
 echo "Benchmark of $(date -u +%Y-%m-%d), Wine $(. "$session/wine/env" && "$WINE_LOADER" --version), $arch:"
