@@ -9,8 +9,9 @@
 # images, and the locales the tests run the launcher under: Polish (Wine's
 # code page 1250), German, Austrian German, French, Spanish (1252) and
 # Russian (1251).
-# Further Debian packages may be named as arguments, and further locales as --locale NAME (tools/edition.sh asks for
-# its edition's). Does nothing when everything is already there.
+# Further Debian packages may be named as arguments, and further locales as
+# --locale NAME (tools/edition.sh asks for its edition's languages'). Does
+# nothing when everything is already there.
 set -euo pipefail
 
 locales=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8)

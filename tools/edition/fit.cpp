@@ -51,6 +51,7 @@ int Set_Texts(HWND window, const char *path)
     std::fclose(file);
     return 1;
 }
+
 // A push button draws its text inside a 3D edge and its focus rectangle.
 const int button_margin = 6;
 
