@@ -198,27 +198,27 @@ const struct {
 // the language's code page: the template's is made in the character set of
 // Windows' own, and a bitmap font such as "MS Sans Serif" has no other
 // letters.
-void Speak_Language()
+void Speak_Language(HWND window, const Language &speaking)
 {
     HFONT font = nullptr;
     LOGFONTA face;
     WCHAR wide[MAX_PATH];
     char ansi[MAX_PATH * 2];
 
-    if (language->code_page != GetACP() &&
-        GetObjectA((HFONT)SendMessageA(GetDlgItem(hwnd, id_start), WM_GETFONT, 0, 0), sizeof(face),
-                   &face)) {
-        face.lfCharSet = language->charset;
+    if (speaking.code_page != GetACP() &&
+        GetObjectA((HFONT)SendMessageA(GetDlgItem(window, id_start), WM_GETFONT, 0, 0),
+                   sizeof(face), &face)) {
+        face.lfCharSet = speaking.charset;
         // Kept for the window's life, which is the process's.
         font = CreateFontIndirectA(&face);
     }
     for (auto &control : window_texts) {
-        HWND target = control.id ? GetDlgItem(hwnd, control.id) : hwnd;
+        HWND target = control.id ? GetDlgItem(window, control.id) : window;
         Utf8_To_Wide(Text(control.text), wide, std::size(wide));
         if (!Unicode_Windows()) {
             Wide_To_Ansi(wide, ansi, std::size(ansi));
             SendMessageA(target, WM_SETTEXT, 0, (LPARAM)ansi);
-        } else if (target == hwnd) {
+        } else if (target == window) {
             // The launcher window's procedure is an ANSI one, to which
             // Windows would pass the text through the ANSI code page: the
             // default procedure keeps it as it is.
@@ -226,7 +226,7 @@ void Speak_Language()
         } else {
             SendMessageW(target, WM_SETTEXT, 0, (LPARAM)wide);
         }
-        if (font && target != hwnd)
+        if (font && target != window)
             SendMessageA(target, WM_SETFONT, (WPARAM)font, FALSE);
     }
 }
@@ -241,7 +241,7 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
     if (!hwnd)
         return;
     SetPropA(hwnd, edition_property, Edition_Mark());
-    Speak_Language();
+    Speak_Language(hwnd, *language);
 }
 
 void Raise_Running_Launcher()

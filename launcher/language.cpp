@@ -20,13 +20,6 @@ LANGID Players_Language()
     return GetUserDefaultLangID();
 }
 
-// 1 when Windows can show `candidate`'s texts: Windows NT any, Windows 95 to
-// ME only those in their own ANSI code page, for their windows take no
-// other.
-int Can_Show(const Language &candidate)
-{
-    return Unicode_Windows() || candidate.code_page == GetACP();
-}
 } // namespace
 
 const char *Text(Text_Id id)
@@ -41,10 +34,13 @@ void Choose_Language()
 {
     LANGID wanted = Players_Language();
     const Language *same_primary = nullptr;
+    // Windows 95 to ME show only texts in their own ANSI code page, for
+    // their windows take no other; Windows NT shows any (0 stands for all).
+    UINT shown = Unicode_Windows() ? 0 : GetACP();
 
     for (int i = 0; i < language_count; i++) {
         const Language &candidate = languages[i];
-        if (!Can_Show(candidate))
+        if (shown && candidate.code_page != shown)
             continue;
         if (candidate.id == wanted) {
             language = &candidate;
