@@ -325,7 +325,10 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         long long recorded = *row.late ? log.Only("LATE").ended : setup.ended;
         EXPECT_GE(sound.started - recorded, 2000) << next << " came before the record";
         // What the waits themselves take: 40 to 130 ms measured on both roads.
-        EXPECT_LE(sound.started - recorded, 3000 + 250);
+        // Without a sound setup the game comes next: a batch file, for which
+        // cmd.exe starts first (130 to 290 ms more, measured on the x86_64
+        // road on 2026-12-09).
+        EXPECT_LE(sound.started - recorded, 3000 + 250 + (edition.roles[1] ? 0 : 500));
         if (*row.late) {
             EXPECT_GE(log.Only("LATE").broadcast_ms, 0) << "the broadcast was not answered";
             EXPECT_LT(log.Only("LATE").broadcast_ms, 2000);
