@@ -109,11 +109,14 @@ TEST_F(FrameTest, VersionResourceNamesTheProductInEachLanguage)
 {
     struct {
         const char *program;
+        // The version's first two numbers; Explorer shows 1.0 as "1.0.0.0".
+        DWORD version;
         std::string translations;                        // language and code page, each a WORD
         std::vector<std::array<const char *, 3>> values; // block, name, value
     } rows[] = {
         // German (0x0407), code page 1252.
         {"install.exe",
+         MAKELONG(0, 1),
          std::string("\x07\x04\xE4\x04", 4),
          {{"040704E4", "CompanyName", "Halvaro"},
           {"040704E4", "ProductName", "Vexmoor"},
@@ -125,6 +128,7 @@ TEST_F(FrameTest, VersionResourceNamesTheProductInEachLanguage)
         // English, German, French, Spanish (modern sort) in 1252, Polish in
         // 1250; another language's block has its description alone.
         {"europe\\install.exe",
+         MAKELONG(1, 2),
          std::string(
              "\x09\x04\xE4\x04\x07\x04\xE4\x04\x0C\x04\xE4\x04\x0A\x0C\xE4\x04\x15\x04\xE2\x04",
              20),
@@ -152,22 +156,17 @@ TEST_F(FrameTest, VersionResourceNamesTheProductInEachLanguage)
                 return "<missing>";
             return name[1] == 'V' ? std::string(value, length) : std::string(value);
         };
+        VS_FIXEDFILEINFO *fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &length));
+        EXPECT_EQ(row.version, fixed->dwFileVersionMS);
+        EXPECT_EQ(row.version, fixed->dwProductVersionMS);
         EXPECT_EQ(row.translations, query("\\VarFileInfo\\Translation"));
         for (auto &value : row.values)
             EXPECT_EQ(value[2],
                       query(std::string("\\StringFileInfo\\") + value[0] + "\\" + value[1]))
                 << value[0] << " " << value[1];
     }
-    // Version 1.0, in numbers; Explorer shows these as "1.0.0.0".
-    std::string path = ProgramFolder() + "install.exe";
-    DWORD handle = 0, size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    std::vector<char> info(size);
-    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
-    VS_FIXEDFILEINFO *fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &length));
-    EXPECT_EQ((DWORD)MAKELONG(0, 1), fixed->dwFileVersionMS);
-    EXPECT_EQ((DWORD)MAKELONG(0, 1), fixed->dwProductVersionMS);
 }
 
 TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)
