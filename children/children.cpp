@@ -1,4 +1,5 @@
 #include "children/children.h"
+#include "launcher/guard.h"
 
 #include <iterator>
 
@@ -47,7 +48,7 @@ const UINT input_ranges[][2] = {
 // MsgWaitForMultipleObjects fails on a Windows that lacks a flag it is given.
 const DWORD wake_mask = QS_SENDMESSAGE | QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON;
 
-void Discard_Input()
+NO_BUFFER void Discard_Input()
 {
     MSG msg;
 
@@ -151,7 +152,7 @@ void Resume_Child()
         ResumeThread(procinfo.hThread);
 }
 
-int Wait_Finish()
+NO_BUFFER int Wait_Finish()
 {
     DWORD exit_code;
 
@@ -177,7 +178,7 @@ int Wait_Finish()
     return ended;
 }
 
-DWORD Wait_Answering(HANDLE object, DWORD timeout_ms)
+NO_BUFFER DWORD Wait_Answering(HANDLE object, DWORD timeout_ms)
 {
     DWORD count = object ? 1 : 0;
     DWORD began = GetTickCount();

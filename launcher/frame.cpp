@@ -1,4 +1,5 @@
 #include "launcher/frame.h"
+#include "launcher/guard.h"
 #include "launcher/install.h"
 #include "launcher/launcher.h"
 #include "launcher/play.h"
@@ -79,7 +80,7 @@ const UINT posted_commands[] = {WM_COMMAND, BM_CLICK};
 // Throws away the commands posted during a flow: the loop would otherwise
 // run them once the flow has ended, where a sent one was ignored. Their
 // messages only: a close request posted meanwhile is still carried out.
-void Discard_Posted_Commands()
+NO_BUFFER void Discard_Posted_Commands()
 {
     MSG msg;
 
@@ -101,7 +102,7 @@ void Begin_Flow()
     close_asked = 0;
 }
 
-void End_Flow(HWND window)
+NO_BUFFER void End_Flow(HWND window)
 {
     // While the flow still counts as running: a command sent during the
     // discard is ignored too.
@@ -159,7 +160,7 @@ HWND Running_Launcher()
     return nullptr;
 }
 
-void Register_Class(HINSTANCE instance)
+NO_BUFFER void Register_Class(HINSTANCE instance)
 {
     WNDCLASSA wc;
 
@@ -232,7 +233,7 @@ void Speak_Language(HWND window, const Language &speaking)
 }
 } // namespace
 
-void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
+NO_BUFFER void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
 {
     if (!previous)
         Register_Class(instance);
@@ -244,7 +245,7 @@ void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
     Speak_Language(hwnd, *language);
 }
 
-void Raise_Running_Launcher()
+NO_BUFFER void Raise_Running_Launcher()
 {
     DWORD_PTR answer = 0;
 
@@ -271,7 +272,7 @@ void First_Run_Flow(HWND window)
     End_Flow(window);
 }
 
-int Message_Loop()
+NO_BUFFER int Message_Loop()
 {
     MSG msg = {};
     BOOL got;

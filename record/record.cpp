@@ -1,4 +1,5 @@
 #include "record/record.h"
+#include "launcher/guard.h"
 #include "launcher/text.h"
 
 #include <iterator>
@@ -121,7 +122,7 @@ int Key_Is_Empty(HKEY key)
 
 // Deletes the key `name` under `parent` when nothing is left in it: no
 // subkey, no value.
-void Delete_If_Empty(HKEY parent, const WCHAR *name)
+NO_BUFFER void Delete_If_Empty(HKEY parent, const WCHAR *name)
 {
     HKEY key;
 
