@@ -13,6 +13,8 @@ namespace
 {
 const char class_name[] = "Install";
 const char template_name[] = "Install";
+// The edition's icon in install.rc.
+const WORD icon_id = 1;
 
 // Asked of the running launcher by a second one: which of its windows to
 // bring to the front, or null for none. A message of this private class,
@@ -171,7 +173,10 @@ NO_BUFFER void Register_Class(HINSTANCE instance)
     // class.
     wc.cbWndExtra = DLGWINDOWEXTRA;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    // The edition's: the window's and its taskbar button's, 32 pixels, and
+    // the caption's 16, which Windows takes from the same resource. A
+    // build without it draws Windows' own.
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(icon_id));
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     wc.lpszMenuName = nullptr;

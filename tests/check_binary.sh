@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Checks a built install.exe without running it:
-#   check_binary.sh OBJDUMP PROGRAM FORMAT
+#   check_binary.sh OBJDUMP PROGRAM FORMAT ICON
 # It must be a Windows GUI program of FORMAT (pei-i386 for the shipped
 # build, which must also ask for Windows 4.0 and be at most 32 KiB), marked
 # to run from the swap file when started from a CD or over a network, with
 # its application manifest and no static constructor, that imports only
 # DLLs named in win95_nt4_imports.txt, beside this script. A pei-i386
 # program may import only the functions listed there as exported by Windows
-# 95 and NT 4.0. The benchmark reads its verdict too.
+# 95 and NT 4.0. Its first icon, which Explorer shows, must be the edition's
+# file ICON, image for image. The benchmark reads its verdict too.
 set -euo pipefail
-objdump=$1 program=$2 format=$3
+objdump=$1 program=$2 format=$3 icon=$4
 allowed=$(sed 's/#.*//' "$(dirname "$0")/win95_nt4_imports.txt" |
     awk 'NF && $3 == "95" && $4 + 0 <= 4.0 {print tolower($1), $2}')
 headers=$("$objdump" -p "$program")
@@ -92,6 +93,50 @@ else
         fail=1
     }
 fi
+# The first icon group and its images, put together again as an ICO file:
+# the same bytes as the edition's, entries and images in the same order.
+python3 - "$program" "$icon" <<'ICON' || fail=1
+import struct, sys
+program, icon = sys.argv[1:]
+data = open(program, "rb").read()
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+sections, optional = struct.unpack_from("<H12xH", data, pe + 6)
+for index in range(sections):
+    name, size, rva, raw_size, raw = struct.unpack_from("<8sIIII", data, pe + 24 + optional + 40 * index)
+    if name.rstrip(b"\0") == b".rsrc":
+        break
+else:
+    sys.exit("%s has no resources" % program)
+def entries(offset):
+    named, ids = struct.unpack_from("<12xHH", data, raw + offset)
+    return [struct.unpack_from("<II", data, raw + offset + 16 + 8 * i) for i in range(named + ids)]
+def first_leaf(offset):
+    while offset & 0x80000000:
+        offset = entries(offset & 0x7FFFFFFF)[0][1]
+    address, length = struct.unpack_from("<II", data, raw + offset)
+    return data[raw + address - rva:raw + address - rva + length]
+def resource(kind, id=None):
+    for name, offset in entries(0):
+        if name == kind:
+            for child, leaf in entries(offset & 0x7FFFFFFF):
+                if id is None or child == id:
+                    return first_leaf(leaf)
+group = resource(14)
+if group is None:
+    sys.exit("%s has no icon" % program)
+count = struct.unpack_from("<H", group, 4)[0]
+images, header = [], group[:6]
+offset = 6 + 16 * count
+for index in range(count):
+    fields = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * index)
+    image = resource(3, fields[7])
+    header += struct.pack("<BBBBHHII", *fields[:6], len(image), offset)
+    offset += len(image)
+    images.append(image)
+if header + b"".join(images) != open(icon, "rb").read():
+    sys.exit("%s's icon is not %s" % (program, icon))
+print("icon: %s, %d images" % (icon, count))
+ICON
 # "DLL function" for each import, read from objdump's import tables.
 imports=$(awk '/^\tDLL Name: /{dll = tolower($3); next} /^$/{dll = ""}
     dll && /^\t[0-9a-f]+\t/ {print dll, $3}' <<<"$headers")

@@ -36,6 +36,8 @@ signing=$bin/english-signed
 shipped=$top/build/i686/bin/english/install.exe
 scratch=$(mktemp -d /tmp/vexmoor-disc.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
+# The English edition's icon, beside each copy of the edition made below.
+cp editions/tidewater.ico "$scratch/"
 failures=0
 fail() {
     echo "FAILED: $*"
@@ -242,6 +244,8 @@ else
     grep -qx "$(sha256sum "$image" | cut -d' ' -f1)  tidewater.iso" "$out/SHA256SUMS" ||
         fail "the image is not as SHA256SUMS says"
     check_signed "$back/install.exe" "$shipped"
+    bash tests/check_binary.sh i686-w64-mingw32-objdump "$back/install.exe" pei-i386 editions/tidewater.ico \
+        >"$scratch/binary.log" 2>&1 || fail "the image's install.exe: $(cat "$scratch/binary.log")"
 fi
 
 echo "$failures of the signing and disc checks failed"

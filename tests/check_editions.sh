@@ -20,9 +20,9 @@ failures=0
 # the file in the encoding VALUE. EXPECTED is how the message goes on after
 # "bad.edition".
 rows=(
-    "+|colour = red|:83: unknown setting \"colour\""
-    "+|game = TIDEWATR.BAT|:83: \"game\" is set twice (first on line 66)"
-    "+|just some words|:83: is not \"setting = value\""
+    "+|colour = red|:89: unknown setting \"colour\""
+    "+|game = TIDEWATR.BAT|:89: \"game\" is set twice (first on line 66)"
+    "+|just some words|:89: is not \"setting = value\""
     "game|-|: no setting \"game\": add a line \"game = ...\", as editions/english.edition shows with what it is for"
     "start_button|Zurück|~|cp1252|:36: is not UTF-8 text: save the file as UTF-8"
     "~|utf-16|: is UTF-16 text: save the file as UTF-8"
@@ -55,16 +55,54 @@ rows=(
     # A sound setup needs its switch, and a switch its sound setup.
     "sound_setup|-|:65: \"sound_drive_switch\" is set, but \"sound_setup\" is not: a sound setup needs both, a game without one neither"
     # Another language's texts, after its "[ID]".
-    "+|[0407]|+|code_page = 1252|:83: \"[0407]\" has no \"caption\", which the default language has: add a line \"caption = ...\" after this one"
-    "+|[0407]|+|line = Bitte wählen.|+|line = Wählen Sie.|:85: \"line\" is set twice (first on line 84)"
-    "+|[0407]|+|game = SPIEL.BAT|:84: \"game\" is one for all languages: give it once, above the first \"[0407]\""
-    "+|[0407]|+|[0407]|:84: \"[0407]\" is given twice (first on line 83)"
-    "+|[0409]|:83: \"[0409]\" is the default language (\"file_language\"), whose texts come before the first \"[ID]\""
-    "+|[German]|:83: [German] must be a Windows language id of four hex digits (\"0407\" German, \"0409\" English, \"0415\" Polish)"
-    "+|[0499]|:83: [0499]: 0499 is no language Windows knows; give its id in hex"
+    "+|[0407]|+|code_page = 1252|:89: \"[0407]\" has no \"caption\", which the default language has: add a line \"caption = ...\" after this one"
+    "+|[0407]|+|line = Bitte wählen.|+|line = Wählen Sie.|:91: \"line\" is set twice (first on line 90)"
+    "+|[0407]|+|game = SPIEL.BAT|:90: \"game\" is one for all languages: give it once, above the first \"[0407]\""
+    "+|[0407]|+|[0407]|:90: \"[0407]\" is given twice (first on line 89)"
+    "+|[0409]|:89: \"[0409]\" is the default language (\"file_language\"), whose texts come before the first \"[ID]\""
+    "+|[German]|:89: [German] must be a Windows language id of four hex digits (\"0407\" German, \"0409\" English, \"0415\" Polish)"
+    "+|[0499]|:89: [0499]: 0499 is no language Windows knows; give its id in hex"
+    # The icon (icons below): a file that is missing, another picture named
+    # .ico, and an ICO without both images or with more than they need.
+    "icon|gone.ico|:88: \"icon\": gone.ico cannot be read: No such file or directory"
+    "icon|picture.png.ico|:88: \"icon\": picture.png.ico is a PNG picture, not an icon (.ico): save it as an icon"
+    "icon|picture.bmp.ico|:88: \"icon\": picture.bmp.ico is a BMP picture, not an icon (.ico): save it as an icon"
+    "icon|no16.ico|:88: \"icon\": no16.ico has no 16×16 image; it must have one 16×16 and one 32×32 image of 16 or 256 colours (4 or 8 bits), at most 3,638 bytes: Windows 95 to 11 draw install.exe's icon from those, and whatever else the file holds would make install.exe larger for nothing"
+    "icon|big.ico|:88: \"icon\": big.ico has a 48×48 image of 4 bits; it must have one 16×16"
+    "icon|deep.ico|:88: \"icon\": deep.ico has a 32×32 image of 32 bits; it must have one 16×16"
+    "icon|tail.ico|:88: \"icon\": tail.ico is larger than its images; it must have one 16×16"
 )
-# German texts, every one, for a row to add after its "[0407]" line (83):
-# each "+|LINE", the window's line on line 86.
+# The icons that the rows name, beside bad.edition: the sample's, and each
+# fault made from it.
+cp editions/tidewater.ico "$scratch/"
+python3 - "$scratch" <<'ICONS'
+import struct, sys
+folder = sys.argv[1]
+good = open(folder + "/tidewater.ico", "rb").read()
+def write(name, data):
+    open("%s/%s" % (folder, name), "wb").write(data)
+def icon(images):
+    out, offset = struct.pack("<HHH", 0, 1, len(images)), 6 + 16 * len(images)
+    for size, bits, data in images:
+        out += struct.pack("<BBBBHHII", size, size, 16 if bits == 4 else 0, 0, 1, bits,
+                           len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, _, data in images)
+def image(size, bits):
+    row, mask = (size * bits + 31) // 32 * 4, (size + 31) // 32 * 4
+    colours = 4 << bits if bits <= 8 else 0
+    return (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0, 0, 0, 0, 0, 0) +
+            bytes(colours + size * (row + mask)))
+big, small = image(32, 4), image(16, 4)
+write("picture.png.ico", b"\x89PNG\r\n\x1a\n" + bytes(100))
+write("picture.bmp.ico", b"BM" + bytes(100))
+write("no16.ico", icon([(32, 4, big)]))
+write("big.ico", icon([(32, 4, big), (16, 4, small), (48, 4, image(48, 4))]))
+write("deep.ico", icon([(16, 4, small), (32, 32, image(32, 32))]))
+write("tail.ico", good + bytes(16))
+ICONS
+# German texts, every one, for a row to add after its "[0407]" line (89):
+# each "+|LINE", the window's line on line 92.
 german=()
 for line in "code_page = 1252" "caption = Tidewater" "line = CD einlegen, dann wählen." \
     "start_button = Spielen" "continue_button = Fortsetzen" "install_button = Installieren" \
@@ -84,7 +122,7 @@ fit_rows=(
     # Left out, the caption is the product's name.
     "caption|-|key_product|Tidewater: Tales of the Drowned Coast and the Lighthouse Keepers|:24: \"caption\" (left out, so the product's name, \"key_product\") does not fit its place in the window:"
     # Another language's text, measured in its own window, on its own line.
-    "+|[0407]|${german/CD einlegen, dann wählen./Legen Sie die Tidewater-CD in das Laufwerk ein und wählen Sie dann.}|:86: \"line\" does not fit its place in the window:"
+    "+|[0407]|${german/CD einlegen, dann wählen./Legen Sie die Tidewater-CD in das Laufwerk ein und wählen Sie dann.}|:92: \"line\" does not fit its place in the window:"
 )
 
 # The sample with SETTING VALUE pairs changed, as bad.edition.
@@ -171,6 +209,7 @@ if [ "${1:-}" = --fit ]; then
     folder="$scratch/it's [a] Łódź"
     mkdir -p "$folder" "$scratch/caller"
     cp "$sample" "$folder/it's ø.edition"
+    cp editions/tidewater.ico "$folder/"
     (cd "$scratch/caller" && LC_ALL=pl_PL.UTF-8 $edition_sh "../it's [a] Łódź/it's ø.edition" ../fit-out) >"$scratch/good.log" 2>&1 ||
         fail "the sample from another folder: $(cat "$scratch/good.log")"
     cmp -s "$out/install.exe" build/i686/bin/english/install.exe ||

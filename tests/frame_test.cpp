@@ -3,6 +3,7 @@
 #include "support/child_log.h"
 #include "support/launcher_driver.h"
 #include "support/message_watch.h"
+#include "support/poll.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,69 @@
 
 namespace
 {
+// The pixels of a 32-bit bitmap of `width` by `height` that `draw` paints,
+// top row first, as 0xRRGGBB.
+template <typename Draw> std::vector<DWORD> Pixels(int width, int height, Draw draw)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    draw(memory);
+    GdiFlush();
+    std::vector<DWORD> pixels((DWORD *)bits, (DWORD *)bits + width * height);
+    for (DWORD &pixel : pixels)
+        pixel &= 0xFFFFFF;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// The icon drawn at 16 pixels over `background`.
+std::vector<DWORD> SmallIcon(HICON icon, COLORREF background)
+{
+    return Pixels(16, 16, [&](HDC dc) {
+        HBRUSH brush = CreateSolidBrush(background);
+        RECT all = {0, 0, 16, 16};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    });
+}
+
+// Whether the window's caption, as the screen shows it, has `icon` drawn at
+// 16 pixels somewhere: every pixel that the icon covers (the same over white
+// and black) is the icon's there.
+bool CaptionShows(HWND window, HICON icon)
+{
+    RECT frame, client;
+    GetWindowRect(window, &frame);
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, (POINT *)&client, 2);
+    int width = frame.right - frame.left, height = client.top - frame.top;
+    std::vector<DWORD> caption = Pixels(width, height, [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+    std::vector<DWORD> white = SmallIcon(icon, RGB(255, 255, 255)), black = SmallIcon(icon, 0);
+    for (int y = 0; y + 16 <= height; y++)
+        for (int x = 0; x + 16 <= width; x++) {
+            int covered = 0, same = 0;
+            for (int i = 0; i < 16 * 16; i++)
+                if (white[i] == black[i]) {
+                    covered++;
+                    same += caption[(y + i / 16) * width + x + i % 16] == white[i];
+                }
+            if (covered > 0 && same == covered)
+                return true;
+        }
+    return false;
+}
+
 class FrameTest : public ::testing::Test
 {
   protected:
@@ -100,6 +164,16 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
     // last word out of sight.
     EXPECT_GT(font.text_width, 0);
     EXPECT_LE(font.text_width, controls[2].rect.right - controls[2].rect.left);
+
+    // The caption shows the edition's icon, 16 pixels from its file, and
+    // not Windows' own.
+    HICON edition = (HICON)LoadImageA(nullptr, (ProgramFolder() + "vexmoor.ico").c_str(),
+                                      IMAGE_ICON, 16, 16, LR_LOADFROMFILE);
+    ASSERT_TRUE(edition);
+    EXPECT_TRUE(Poll(3000, [&] { return CaptionShows(window, edition); }));
+    EXPECT_FALSE(CaptionShows(
+        window, (HICON)LoadImageA(nullptr, IDI_APPLICATION, IMAGE_ICON, 16, 16, LR_SHARED)));
+    DestroyIcon(edition);
     EXPECT_EQ(still_running, run.ExitCode(0));
 }
 

@@ -26,7 +26,7 @@ rows=$(bash tools/wine-run.sh "$session" "$(realpath "build/$arch/bench/bench.ex
 size=$(stat -c %s "$shipped")
 # The tests' own check and its list: Windows' DLLs only, and only functions
 # that Windows 95 and NT 4.0 export.
-if check=$(bash tests/check_binary.sh i686-w64-mingw32-objdump "$shipped" pei-i386); then
+if check=$(bash tests/check_binary.sh i686-w64-mingw32-objdump "$shipped" pei-i386 editions/vexmoor.ico); then
     imports=met
 else
     imports="NOT MET"

@@ -106,8 +106,13 @@ for i in "${!languages[@]}"; do
 done
 [ $failed -eq 0 ] || exit 1
 
-# Held to what the shipped launcher is held to.
-if ! report=$(bash "$top/tests/check_binary.sh" i686-w64-mingw32-objdump "$built" pei-i386 2>&1); then
+# Held to what the shipped launcher is held to, its icon the one that
+# edition.py checked and put beside the edition's names (Vexmoor's own file
+# builds as the tree's launcher does).
+icon=$build/i686/editions/chosen/install.ico
+[ -f "$icon" ] || icon=$build/i686/editions/vexmoor/install.ico
+if ! report=$(bash "$top/tests/check_binary.sh" i686-w64-mingw32-objdump "$built" pei-i386 \
+    "$icon" 2>&1); then
     made_fail "$report"$'\n'"$built: not fit to ship (above); nothing was put in $output"
 fi
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Turns an edition file into the names and texts install.exe is built with.
 
-    edition.py EDITION_FILE OUTPUT_FOLDER    writes edition.h and install.manifest
+    edition.py EDITION_FILE OUTPUT_FOLDER    writes edition.h, install.manifest,
+                                             install.ico and edition.d (what
+                                             the build read)
     edition.py --check EDITION_FILE          only checks the file
     edition.py --locale EDITION_FILE         prints a Linux locale whose Windows
                                              code page is the edition's, and
@@ -84,10 +86,12 @@ SETTINGS = {
     "file_version": "file_version",
     "file_language": "file_language",
     "disc_label": "disc_label",
+    "icon": "icon",
 }
 # What may be left out: the caption is then the product's name; a game
-# without a sound setup needs no switch for it either.
-OPTIONAL = {"caption", "sound_setup", "sound_drive_switch"}
+# without a sound setup needs no switch for it either; without an icon,
+# install.exe has our plain one.
+OPTIONAL = {"caption", "sound_setup", "sound_drive_switch", "icon"}
 # What each language gives of its own, the default's above the first
 # "[ID]"; every other setting is given once, for all.
 LANGUAGE_SETTINGS = ("code_page", "caption", "line", "start_button", "continue_button",
@@ -118,6 +122,26 @@ LANGUAGE_NAMES = {
 # Characters Windows allows in no file name.
 NOT_IN_FILE_NAMES = set('\\/:*?"<>|')
 LAUNCHER_NAME = "install.exe"
+PLAIN_ICON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "launcher",
+                          "resources", "plain.ico")
+# An icon's images: Windows 95 to 11 draw a program's icon from a 16 and a
+# 32 pixel one (title bar and taskbar, Explorer and AutoPlay), and draw
+# both in 16 or 256 colours on any display.
+ICON_SIZES = (32, 16)
+ICON_BITS = (4, 8)
+
+
+def icon_image_bytes(size, bits):
+    """An icon image's length: its header, palette, colours and mask, each
+    row of the two a whole number of 32-bit words."""
+    return 40 + 4 * (1 << bits) + size * ((size * bits + 31) // 32 * 4) + size * (
+        (size + 31) // 32 * 4)
+
+
+# The largest icon the build takes: one image of each size in 256 colours.
+# A larger one (a 48 or 256 pixel image, or true colour) is kilobytes that
+# install.exe would carry for nothing Windows 95 to 11 need.
+ICON_LIMIT = 6 + 16 * len(ICON_SIZES) + sum(icon_image_bytes(size, 8) for size in ICON_SIZES)
 
 
 class Fault(Exception):
@@ -256,6 +280,8 @@ def check_value(name, kind, value, line, code_page):
         return value.encode("ascii"), [int(p) for p in parts] + [0] * (4 - len(parts))
     if kind == "file_language":
         return check_language_id('"file_language"', value, line)
+    if kind == "icon":
+        return value
     if kind == "disc_label":
         # ISO 9660 holds capitals, digits and "_" alone in a volume's label,
         # and Joliet's, which Windows shows, 16 characters.
@@ -294,6 +320,66 @@ def check_language_id(what, value, line):
         raise Fault(line, '%s: %s is no language Windows knows; give its id in hex%s' %
                     (what, value, hint))
     return int(value, 16)
+
+
+def check_icon(folder, value, line):
+    """The icon file's bytes: an ICO with one 16 and one 32 pixel image of
+    16 or 256 colours, and nothing more."""
+    path = os.path.join(folder, value)
+    try:
+        with open(path, "rb") as file:
+            data = file.read()
+    except OSError as error:
+        raise Fault(line, '"icon": %s cannot be read: %s' % (value, error.strerror))
+    for start, picture in ((b"\x89PNG", "a PNG picture"), (b"BM", "a BMP picture")):
+        if data.startswith(start):
+            raise Fault(line, '"icon": %s is %s, not an icon (.ico): save it as an icon' %
+                        (value, picture))
+    count = struct.unpack_from("<H", data, 4)[0] if len(data) >= 6 else 0
+    if data[:4] != b"\0\0\1\0" or count == 0 or len(data) < 6 + 16 * count:
+        raise Fault(line, '"icon": %s is not an icon (.ico)' % value)
+    wanted = ("one 16×16 and one 32×32 image of 16 or 256 colours (4 or 8 bits), at most %s "
+              "bytes: Windows 95 to 11 draw install.exe's icon from those, and whatever else "
+              "the file holds would make install.exe larger for nothing" % format(ICON_LIMIT, ","))
+    sizes, end = [], 6 + 16 * count
+    for index in range(count):
+        size, bits, length, offset = icon_entry(data, index, value, line)
+        end = max(end, offset + length)
+        if size not in ICON_SIZES or bits not in ICON_BITS or size in sizes:
+            raise Fault(line, '"icon": %s has a %d×%d image of %d bits%s; it must have %s' % (
+                value, size, size, bits, " twice" if size in sizes else "", wanted))
+        sizes.append(size)
+    for size in ICON_SIZES:
+        if size not in sizes:
+            raise Fault(line, '"icon": %s has no %d×%d image; it must have %s' %
+                        (value, size, size, wanted))
+    if len(data) > end:
+        raise Fault(line, '"icon": %s is larger than its images; it must have %s' %
+                    (value, wanted))
+    return data
+
+
+def icon_entry(data, index, value, line):
+    """An image's size, bits, length and place, as its entry and its own
+    header give them; one that is not a Windows bitmap as it should be is
+    refused."""
+    width, height, _, _, _, _, length, offset = struct.unpack_from("<BBBBHHII", data,
+                                                                      6 + 16 * index)
+    image = data[offset:offset + length]
+    if image.startswith(b"\x89PNG") and len(image) >= 24:
+        # Vista's large images: true colour.
+        return struct.unpack_from(">I", image, 16)[0], 32, length, offset
+    if len(image) != length or length < 40:
+        raise Fault(line, '"icon": %s is not an icon (.ico): an image is cut short' % value)
+    header, size, double, planes, bits, compression = struct.unpack_from("<IiiHHI", image)
+    if (header != 40 or size != (width or 256) or double != 2 * size or planes != 1 or
+            compression != 0 or bits not in (1, 4, 8, 24, 32)):
+        raise Fault(line, '"icon": %s is not an icon (.ico): an image is not a bitmap as an '
+                    'icon\'s' % value)
+    if bits in ICON_BITS and size in ICON_SIZES and length != icon_image_bytes(size, bits):
+        raise Fault(line, '"icon": %s is not an icon (.ico): its %d×%d image is %d bytes long, '
+                    'not %d' % (value, size, size, length, icon_image_bytes(size, bits)))
+    return size, bits, length, offset
 
 
 def check_shortcut(name, value, line):
@@ -355,6 +441,13 @@ def check_edition(path):
     values["file_product_text"] = merged["file_product"][0]
     values["key_utf8"] = [merged[name][0] for name in ("key_company", "key_product",
                                                         "key_version")]
+    if "icon" in merged:
+        values["icon_path"] = os.path.join(os.path.dirname(os.path.abspath(path)), values["icon"])
+        values["icon"] = check_icon(os.path.dirname(path), *merged["icon"])
+    else:
+        values["icon_path"] = os.path.normpath(PLAIN_ICON)
+        with open(PLAIN_ICON, "rb") as file:
+            values["icon"] = file.read()
     return values, texts
 
 
@@ -473,7 +566,7 @@ def header(values, languages, source):
     # template, and the programs: EDITION_CAPTION, EDITION_INSTALLER.
     lines += ["#define EDITION_%s %s" % (name.upper(), c_string(value))
               for name, value in values.items()
-              if isinstance(value, bytes) and not name.startswith("key_")]
+              if isinstance(value, bytes) and not name.startswith(("key_", "icon"))]
     # The key's names in UTF-8, and the lock's: one per company and product,
     # so that two editions' launchers never see each other as the one that
     # runs.
@@ -509,8 +602,14 @@ def manifest(values, template):
 
 
 def write(path, text):
-    with open(path, "w", encoding="utf-8", newline="\n") as file:
+    mode = "wb" if isinstance(text, bytes) else "w"
+    with open(path, mode, **({} if mode == "wb" else {"encoding": "utf-8", "newline": "\n"})) as file:
         file.write(text)
+
+
+def make_path(path):
+    """A path as a Makefile's rule names it."""
+    return re.sub(r"([ #\\])", r"\\\1", os.path.abspath(path)).replace("$", "$$")
 
 
 def find_language(languages, id):
@@ -577,6 +676,10 @@ def main(arguments):
     os.makedirs(folder, exist_ok=True)
     write(os.path.join(folder, "install.manifest"), manifest(values, template))
     write(os.path.join(folder, "edition.h"), header(values, languages, source))
+    write(os.path.join(folder, "install.ico"), values["icon"])
+    # The build makes these again when the icon changes, wherever it is.
+    write(os.path.join(folder, "edition.d"), "%s: %s\n" % (
+        make_path(os.path.join(folder, "edition.h")), make_path(values["icon_path"])))
     return 0
 
 
