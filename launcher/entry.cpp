@@ -60,8 +60,9 @@ int Show_Command()
 
 // Windows calls this with nothing on the stack of ours: it must not check
 // the guard, which it changes first. On 32-bit Windows the stack may come
-// aligned to 4 bytes only.
-extern "C" __attribute__((noreturn, no_stack_protector
+// aligned to 4 bytes only. Nothing in the program calls it, so link-time
+// optimisation must be told to keep it.
+extern "C" __attribute__((noreturn, no_stack_protector, used, externally_visible
 #ifndef _WIN64
                           ,
                           force_align_arg_pointer

@@ -10,15 +10,18 @@
 
 #include <stdint.h>
 
+// Both are used only by the code that the compiler adds to the functions it
+// guards, which link-time optimisation does not see: it must be told to
+// keep them.
 extern "C" {
 // Copied onto the stack on entry by every function that the protector
 // guards (those with a local array, or a local whose address is taken), and
 // compared before it returns.
-uintptr_t __stack_chk_guard;
+__attribute__((used, externally_visible)) uintptr_t __stack_chk_guard;
 
 // A function's guard copy was overwritten: the stack is corrupt, and nothing
 // on it can be trusted. End at once, with the code Windows uses for this.
-__attribute__((noreturn)) void __stack_chk_fail(void)
+__attribute__((noreturn, used, externally_visible)) void __stack_chk_fail(void)
 {
     TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
     __builtin_trap();

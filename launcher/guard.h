@@ -9,5 +9,8 @@ __attribute__((no_stack_protector)) void Seed_Guard();
 // Windows writes through are a structure or a number that it fills to its
 // declared size (a MSG, a WNDCLASS, a key's handle, an exit code), which no
 // input can make longer. The guard would cost each some 24 bytes of code
-// and two relocations, for nothing to protect.
+// and two relocations, for nothing to protect. A function that the compiler
+// copies into one of these (from any file, as install.exe is linked with
+// link-time optimisation) runs there without the guard: what they call
+// keeps its buffers, if any, in a frame of its own.
 #define NO_BUFFER __attribute__((no_stack_protector))
