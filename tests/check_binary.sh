@@ -2,9 +2,10 @@
 # Checks a built install.exe without running it:
 #   check_binary.sh OBJDUMP PROGRAM FORMAT ICON
 # It must be a Windows GUI program of FORMAT (pei-i386 for the shipped
-# build, which must also ask for Windows 4.0 and be at most 32 KiB), marked
-# to run from the swap file when started from a CD or over a network, with
-# its application manifest and no static constructor, that imports only
+# build, which must also ask for Windows 4.0, be at most 32 KiB and have
+# three sections), that does not end in a block of zeroes, marked to run
+# from the swap file when started from a CD or over a network, with its
+# application manifest and no static constructor, that imports only
 # DLLs named in win95_nt4_imports.txt, beside this script. A pei-i386
 # program may import only the functions listed there as exported by Windows
 # 95 and NT 4.0. Its first icon, which Explorer shows, must be the edition's
@@ -37,7 +38,24 @@ if [ "$format" = pei-i386 ]; then
         echo "$program is larger than 32 KiB"
         fail=1
     }
+    # Three sections (cmake/install.ld.in), so that the headers take one
+    # block of the file; with a fourth, or the linker's own five, two.
+    layout=$("$objdump" -h "$program" | awk '/^ *[0-9]+ /{printf " %s", $2}')
+    [ "$layout" = " .text .rsrc .idata" ] || {
+        echo "$program's sections are$layout, not .text .rsrc .idata"
+        fail=1
+    }
+    grep -qE '^SizeOfHeaders[[:space:]]+00000200$' <<<"$headers" || {
+        echo "$program's headers take more than one block of 512 bytes"
+        fail=1
+    }
 fi
+# The zeroed variables at the end are not in the file
+# (cmake/drop-zero-tail.sh): its last block holds more than zeroes.
+[ -n "$(tail -c 512 "$program" | tr -d '\0')" ] || {
+    echo "$program ends in a block of zeroes"
+    fail=1
+}
 # Started from a CD or over a network, it must run from the swap file (set
 # after linking).
 for media in removable network; do
