@@ -6,8 +6,8 @@
 #include <windows.h>
 
 // Runs the three stages in order (two without a sound setup) and stops at
-// the first that fails. 1 when all succeeded. `window` owns the warnings. With `replace_record`, a
-// reinstall: Exec_Setup deletes the old record.
+// the first that fails. 1 when all succeeded. `window` owns the warnings.
+// With `replace_record`, a reinstall: Exec_Setup deletes the old record.
 int Install_Game(HWND window, int replace_record);
 // Runs "setup.exe" from the start folder and waits for it. 1 when it ran
 // and ended. With `replace_record`, the record found is deleted once the
