@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Starts or stops the Wine session the tests run in:
-#   wine-session.sh start BUILD_DIR ARCH   (ARCH: i686 or x86_64)
+#   wine-session.sh start BUILD_DIR ARCH [DPI]   (ARCH: i686 or x86_64)
 #   wine-session.sh stop BUILD_DIR
 # The session lives in BUILD_DIR/wine: a scratch prefix (never ~/.wine), an
 # Xvfb display when DISPLAY is unset, one persistent wineserver, and the
 # drives the tests use: E: a CD-like drive (shared as \\vexmoor\cd too), G:
-# a game drive, and Wine's own
-# fonts, so that "MS Sans Serif" is itself and not a host font. CD_FOLDER, when
-# set, is the folder E: shows instead of BUILD_DIR/wine/cd. tools/wine-run.sh
-# runs a Windows program inside it.
+# a game drive. Its Windows draws at DPI dots per inch (96 unless given) and
+# has the fonts a real one has: Wine's own, so that "MS Sans Serif" is
+# itself, and none of the host's. CD_FOLDER, when set, is the folder E:
+# shows instead of BUILD_DIR/wine/cd. tools/wine-run.sh runs a Windows
+# program inside it.
 set -Eeuo pipefail
 # A step that fails says which (in functions too: -E): several of them are
 # quiet on success.
@@ -61,7 +62,24 @@ write_env() {
         printf 'export WINEDEBUG=%q\n' -all
         printf 'export WINEDLLOVERRIDES=%q\n' 'mscoree,mshtml=;winemenubuilder.exe=d;uxtheme=n,b'
         printf 'export DISPLAY=%q\n' "$(cat "$state/display")"
+        printf 'export FONTCONFIG_FILE=%q\n' "$state/no-host-fonts.conf"
     } >"$state/env"
+}
+
+# Wine takes every font that fontconfig knows on the host (DejaVu and
+# others), which no Windows has: GDI's font mapper would then pick one of
+# them where a real Windows picks one of its own. A fontconfig that knows
+# no font leaves Wine its own, and Wine's own bitmap fonts are those of the
+# session's code page alone, as on Windows (Windows NT lists its screen
+# fonts for the system's code page in HKLM\...\CurrentVersion\Fonts). A
+# prefix that once saw the host's fonts keeps them in its registry: it is
+# made anew.
+hide_host_fonts() {
+    printf '%s\n' '<?xml version="1.0"?>' '<!DOCTYPE fontconfig SYSTEM "fonts.dtd">' \
+        '<fontconfig></fontconfig>' >"$state/no-host-fonts.conf"
+    if [ -f "$prefix/system.reg" ] && [ ! -f "$prefix/.no-host-fonts" ]; then
+        rm -rf -- "$prefix"
+    fi
 }
 
 map_drives() {
@@ -102,17 +120,29 @@ configure_prefix() {
     "${reg[@]}" 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 
+# The dots per inch the session's Windows draws at: 96, or 120 as Windows
+# XP's large fonts and Windows 7 at 125 %. Wine reads them when its server
+# starts.
+set_dpi() {
+    "$WINE_LOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        >/dev/null 2>&1
+    wineserver -w
+}
+
 start() {
-    local arch=$1
+    local arch=$1 dpi=$2
     stop_session
     mkdir -p "$state"
     start_display
     write_env "$arch"
     wine_env
+    hide_host_fonts
     if [ ! -f "$prefix/system.reg" ]; then
         "$WINE_LOADER" wineboot -i >"$state/wineboot.log" 2>&1
         wineserver -w
+        touch "$prefix/.no-host-fonts"
     fi
+    set_dpi "$dpi"
     install_fonts
     wineserver -p >"$state/wineserver.log" 2>&1 </dev/null
     configure_prefix
@@ -129,10 +159,10 @@ stop_session() {
 }
 
 case $action in
-start) start "$3" ;;
+start) start "$3" "${4:-96}" ;;
 stop) stop_session ;;
 *)
-    echo "usage: $0 start BUILD_DIR ARCH | stop BUILD_DIR" >&2
+    echo "usage: $0 start BUILD_DIR ARCH [DPI] | stop BUILD_DIR" >&2
     exit 2
     ;;
 esac
