@@ -1,4 +1,5 @@
 #include "launcher/frame.h"
+#include "launcher/face.h"
 #include "launcher/guard.h"
 #include "launcher/install.h"
 #include "launcher/launcher.h"
@@ -199,42 +200,54 @@ const struct {
     {id_cancel, text_cancel_button},
 };
 
-// The window in the run's language, whatever Windows' ANSI code page: the
-// template has the default's. Its controls get a font with the letters of
-// the language's code page: the template's is made in the character set of
-// Windows' own, and a bitmap font such as "MS Sans Serif" has no other
-// letters.
-void Speak_Language(HWND window, const Language &speaking)
+// Sets the text of the launcher window or of one of its controls, given as
+// Unicode.
+void Set_Text(HWND target, HWND window, const WCHAR *wide)
 {
-    HFONT font = nullptr;
-    LOGFONTA face;
-    WCHAR wide[MAX_PATH];
     char ansi[MAX_PATH * 2];
 
-    if (speaking.code_page != GetACP() &&
-        GetObjectA((HFONT)SendMessageA(GetDlgItem(window, id_start), WM_GETFONT, 0, 0),
-                   sizeof(face), &face)) {
-        face.lfCharSet = speaking.charset;
-        // Kept for the window's life, which is the process's.
-        font = CreateFontIndirectA(&face);
+    if (!Unicode_Windows()) {
+        Wide_To_Ansi(wide, ansi, std::size(ansi));
+        SendMessageA(target, WM_SETTEXT, 0, (LPARAM)ansi);
+    } else if (target == window) {
+        // The launcher window's procedure is an ANSI one, to which Windows
+        // would pass the text through the ANSI code page: the default
+        // procedure keeps it as it is.
+        DefWindowProcW(target, WM_SETTEXT, 0, (LPARAM)wide);
+    } else {
+        SendMessageW(target, WM_SETTEXT, 0, (LPARAM)wide);
     }
+}
+
+// The window in the run's language, whatever Windows' ANSI code page: the
+// template has the default's. The controls' texts are drawn in the dialog's
+// font, in Windows' own code page; when one of them has a letter that code
+// page lacks, every control gets a face with the language's letters
+// (face.h). Otherwise the window stays as the template makes it: at home,
+// and for a language whose letters Windows' code page has too.
+void Speak_Language(HWND window, const Language &speaking)
+{
+    WCHAR wide[MAX_PATH];
+    int lacking = 0;
+
     for (auto &control : window_texts) {
         HWND target = control.id ? GetDlgItem(window, control.id) : window;
         Utf8_To_Wide(Text(control.text), wide, std::size(wide));
-        if (!Unicode_Windows()) {
-            Wide_To_Ansi(wide, ansi, std::size(ansi));
-            SendMessageA(target, WM_SETTEXT, 0, (LPARAM)ansi);
-        } else if (target == window) {
-            // The launcher window's procedure is an ANSI one, to which
-            // Windows would pass the text through the ANSI code page: the
-            // default procedure keeps it as it is.
-            DefWindowProcW(target, WM_SETTEXT, 0, (LPARAM)wide);
-        } else {
-            SendMessageW(target, WM_SETTEXT, 0, (LPARAM)wide);
-        }
-        if (font && target != window)
-            SendMessageA(target, WM_SETFONT, (WPARAM)font, FALSE);
+        Set_Text(target, window, wide);
+        // Windows draws the caption in a face of its own.
+        if (target != window && Lacks_Letters(wide))
+            lacking = 1;
     }
+    if (!lacking)
+        return;
+    // Kept for the window's life, which is the process's.
+    HFONT font = Foreign_Font((HFONT)SendMessageA(GetDlgItem(window, id_start), WM_GETFONT, 0, 0),
+                              speaking.charset);
+    if (!font)
+        return;
+    for (auto &control : window_texts)
+        if (control.id)
+            SendMessageA(GetDlgItem(window, control.id), WM_SETFONT, (WPARAM)font, FALSE);
 }
 } // namespace
 
