@@ -44,10 +44,11 @@ if [ -e "$program" ] || [ -L "$program" ]; then
     made_by_us "$program" ||
         made_fail "$program: already there, and not written by edition.sh; it is left as it is (name another folder, or move it away)"
 fi
-work=""
+work="" session=""
 finish() {
     local status=$?
     [ -z "$work" ] || rm -f -- "$work"
+    [ -z "$session" ] || bash "$top/tools/wine-session.sh" stop "$session" >/dev/null 2>&1 || true
     if [ $status -ne 0 ]; then
         made_unmake
         ! made_by_us "$program" || echo "$program: the earlier install.exe is left as it was" >&2
@@ -58,11 +59,13 @@ trap finish EXIT
 bash "$top/tools/install-deps.sh"
 # Every fault of the file itself shows here, before anything is built.
 python3 "$check" --check "$edition"
-# Each language: its id, code page and a locale that has it.
-mapfile -t languages < <(python3 "$check" --languages "$edition")
+# Each language's id, and each Windows its texts are measured on: a code
+# page and a locale that has it.
+mapfile -t languages < <(python3 "$check" --languages "$edition" | cut -d' ' -f1)
+mapfile -t windows < <(python3 "$check" --measure "$edition")
 locales=()
-for language in "${languages[@]}"; do
-    locales+=(--locale "${language##* }")
+for each in "${windows[@]}"; do
+    locales+=(--locale "${each#* }")
 done
 bash "$top/tools/install-deps.sh" "${locales[@]}"
 
@@ -80,28 +83,37 @@ if [ "$arch" != i686 ]; then
 fi
 cmake --build "$build/$arch" --parallel "$(nproc)" --target edition_fit >/dev/null
 
-# Each language's texts measured as Wine draws them, in its code page: LC_ALL,
-# which no LC_* of the caller's overrides.
-session=$build/fit-$arch
-bash "$top/tools/wine-session.sh" start "$session" "$arch" >/dev/null
-statuses=() reports=()
-for language in "${languages[@]}"; do
-    read -r id code_page locale <<<"$language"
+# Every text measured as Wine draws it in the window, on each Windows of
+# those code pages (LC_ALL, which no LC_* of the caller's overrides) at 96
+# and at 120 dots per inch (Windows XP's large fonts, Windows 7 at 125 %),
+# each in a session of its own.
+texts=()
+for id in "${languages[@]}"; do
     python3 "$check" --texts "$edition" "$id" >"$build/texts-$id"
-    status=0
     # Wine shows the root of the Linux file system as Z:.
-    faults=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" "$build/$arch/bin/fit.exe" \
-        "Z:$(tr / '\\' <<<"$built")" "$code_page" "Z:$(tr / '\\' <<<"$build/texts-$id")") ||
-        status=$?
-    statuses+=("$status") reports+=("$faults")
+    texts+=("Z:$(tr / '\\' <<<"$build/texts-$id")")
 done
-bash "$top/tools/wine-session.sh" stop "$session" >/dev/null
+statuses=() reports=()
+for dpi in 96 120; do
+    session=$build/fit-$arch-$dpi
+    bash "$top/tools/wine-session.sh" start "$session" "$arch" "$dpi" >/dev/null
+    for each in "${windows[@]}"; do
+        read -r code_page locale <<<"$each"
+        status=0
+        faults=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" \
+            "$build/$arch/bin/fit.exe" "Z:$(tr / '\\' <<<"$built")" "$code_page" "$dpi" \
+            "${texts[@]}") || status=$?
+        statuses+=("$status") reports+=("$faults")
+    done
+    bash "$top/tools/wine-session.sh" stop "$session" >/dev/null
+    session=""
+done
 failed=0
-for i in "${!languages[@]}"; do
+for i in "${!statuses[@]}"; do
     [ "${statuses[i]}" -ne 0 ] || continue
     [ "${statuses[i]}" -eq 1 ] ||
         made_fail "${reports[i]}"$'\n'"$edition: the window could not be measured"
-    python3 "$check" --place "$edition" "${languages[i]%% *}" <<<"${reports[i]}" >&2
+    python3 "$check" --place "$edition" <<<"${reports[i]}" >&2
     failed=1
 done
 [ $failed -eq 0 ] || exit 1

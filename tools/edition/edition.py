@@ -11,17 +11,22 @@
     edition.py --languages EDITION_FILE      prints each language, the default
                                              first: its id, its code page and
                                              a Linux locale that has it
-    edition.py --texts EDITION_FILE ID       prints the window's texts of the
-                                             language ID, "setting=text" each
+    edition.py --texts EDITION_FILE ID       prints the language ID for fit.exe:
+                                             its id, code page and character
+                                             set and its window's texts,
+                                             "setting=text" each
+    edition.py --measure EDITION_FILE        prints each Windows the window's
+                                             texts must be measured on, a line
+                                             each: its code page and a Linux
+                                             locale that has it
     edition.py --disc EDITION_FILE           prints what its disc needs, a line
                                              each: the disc's label, the
                                              installer, the sound setup, the
                                              game, the game continued, and the
                                              product's name
-    edition.py --place EDITION_FILE [ID]     reads fit.exe's "setting:measure"
-                                             lines of the language ID (the
-                                             default's without), and prints
-                                             each with the setting's line
+    edition.py --place EDITION_FILE          reads fit.exe's lines and prints
+                                             each with the setting's line and
+                                             where it was measured
 
 An edition file is UTF-8 text, one "setting = value" a line; blank lines and
 lines that start with "#" are left out. Its texts are in its default
@@ -45,8 +50,19 @@ FOLDER_BUFFER = 260  # the longest folder a warning names
 FACE_BUFFER = 32  # a font's name
 LABEL_LENGTH = 16  # a disc's label, in characters
 
-# Windows' single-byte ANSI code pages, which the launcher's texts may be in.
-CODE_PAGES = (874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258)
+# Windows' single-byte ANSI code pages, which the launcher's texts may be
+# in, in the order the build looks for one that lacks a language's letters
+# (to measure it in the face the launcher gives it there).
+CODE_PAGES = (1252, 1251, 1250, 1253, 1254, 1257, 874, 1258)
+# Those written right to left, which the launcher does not do. Its window
+# reads left to right, and a Hebrew or Arabic one would have to be mirrored
+# (WS_EX_LAYOUTRTL from Windows 2000 on, other flags on the Hebrew and Arabic
+# Windows 95 to ME); Windows 2000 and XP of other code pages draw such text
+# in its order only with their support for complex scripts installed, which
+# is off unless chosen; and the build could not measure the texts: Wine's
+# "MS Sans Serif" draws Hebrew letters as boxes and its Tahoma has none, and
+# Arabic letters take another form at each place in a word.
+RIGHT_TO_LEFT = {1255: "Hebrew", 1256: "Arabic"}
 
 # A locale under which Wine's ANSI code page is each of them.
 LOCALES = {874: "th_TH.UTF-8", 1250: "pl_PL.UTF-8", 1251: "ru_RU.UTF-8", 1252: "C.UTF-8",
@@ -265,8 +281,13 @@ def check_program(name, text, line):
 def check_value(name, kind, value, line, code_page):
     """The value as the header needs it: bytes for texts, else a number or tuple."""
     if kind == "code_page":
+        if value.isdigit() and int(value) in RIGHT_TO_LEFT:
+            raise Fault(line, '"code_page": %s is %s, written right to left, and the launcher\'s '
+                        'window reads left to right: it cannot show it as it is read' %
+                        (value, RIGHT_TO_LEFT[int(value)]))
         if not value.isdigit() or int(value) not in CODE_PAGES:
-            raise Fault(line, '"code_page" must be one of %s' % ", ".join(map(str, CODE_PAGES)))
+            raise Fault(line, '"code_page" must be one of %s' % ", ".join(
+                map(str, sorted(CODE_PAGES))))
         return int(value)
     if kind == "font_size":
         if not value.isdigit() or not 1 <= int(value) <= 72:
@@ -620,23 +641,67 @@ def find_language(languages, id):
     raise Fault(None, "has no language %04X" % wanted)
 
 
-def place(source, language, key_product_line, faults):
-    """fit.exe's faults, each with the setting's line: the caption, when left
+def shown_letters(language):
+    """The letters of the language's window texts that a control draws (the
+    caption is Windows' own)."""
+    return set("".join(language["texts"][name] for name in WINDOW_TEXTS[1:]))
+
+
+def measure_on(languages):
+    """The code pages of the Windows that the window's texts must be measured
+    on: each language's own, where the dialog's font draws them; and, for a
+    language with a letter that a code page lacks, the first such code page,
+    where the launcher draws its texts in another face (launcher/face.h). On
+    every other one they are drawn in the template's face as at home: the
+    code pages' variants of "MS Sans Serif" give a letter they share the
+    same width."""
+    pages = []
+    for language in languages:
+        wanted = [language["code_page"]]
+        for code_page in CODE_PAGES:
+            try:
+                "".join(shown_letters(language)).encode("cp%d" % code_page)
+            except UnicodeEncodeError:
+                wanted.append(code_page)
+                break
+        pages += [page for page in wanted if page not in pages]
+    return pages
+
+
+# Where fit.exe measured a text, as a fault says it.
+WHERE = {"home": "on a Windows of its own code page (%s)",
+         "shared": "on a Windows of code page %s, which has its letters",
+         "foreign": "on a Windows of another code page (%s), in Tahoma"}
+
+
+def place(source, languages, key_product_line, faults):
+    """fit.exe's faults ("ID SETTING WHERE CODE_PAGE DPI: what"), each with
+    the setting's line and where it was measured: the caption, when left
     out, is the product's name, on its line."""
+    lines = {"%04X" % language["id"]: language["lines"] for language in languages}
     out = []
     for fault in faults:
-        setting, _, measure = fault.rstrip("\n").partition(":")
-        where, what = language["lines"].get(setting), '"%s"' % setting
-        if setting == "caption" and where == key_product_line:
+        # fit.exe writes its lines in text mode, ended by CR LF.
+        head, _, measure = fault.rstrip("\r\n").partition(": ")
+        if not head:
+            continue
+        id, setting, where, code_page, dpi = head.split()
+        line, what = lines[id].get(setting), '"%s"' % setting
+        if setting == "caption" and line == key_product_line:
             what = '"caption" (left out, so the product\'s name, "key_product")'
-        out.append("%s%s: %s does not fit its place in the window:%s" % (
-            source, "" if where is None else ":%d" % where, what, measure))
+        at = "%s, at %s dots per inch" % (WHERE[where] % code_page, dpi)
+        if measure[0].isdigit():
+            text = "%s does not fit its place in the window: %s, %s" % (what, measure, at)
+        else:
+            text = ("%s cannot be measured %s, so the build cannot tell that it fits: %s (in "
+                    "the fonts that measure it here)" % (what, at, measure))
+        out.append("%s%s: %s" % (source, "" if line is None else ":%d" % line, text))
     return out
 
 
 def main(arguments):
-    modes = {"--check": 1, "--locale": 1, "--disc": 1, "--place": (1, 2), "--languages": 1,
-             "--texts": 2}
+    modes = {"--check": 1, "--locale": 1, "--disc": 1, "--place": 1, "--languages": 1,
+             "--texts": 2, "--measure": 1}
     mode = arguments[0] if arguments[:1] and arguments[0] in modes else None
     if mode:
         arguments = arguments[1:]
@@ -654,13 +719,19 @@ def main(arguments):
         return 1
     if mode == "--place":
         key_product_line = read_settings(source)[0]["key_product"][1]
-        print("\n".join(place(source, language, key_product_line, sys.stdin)))
+        print("\n".join(place(source, languages, key_product_line, sys.stdin)))
+    if mode == "--measure":
+        for code_page in measure_on(languages):
+            print(code_page, LOCALES[code_page])
     if mode == "--locale":
         print(LOCALES[values["code_page"]], values["code_page"])
     if mode == "--languages":
         for each in languages:
             print("%04X" % each["id"], each["code_page"], LOCALES[each["code_page"]])
     if mode == "--texts":
+        print("id=%04X" % language["id"])
+        print("code_page=%d" % language["code_page"])
+        print("charset=%d" % CHARSETS[language["code_page"]])
         for name in WINDOW_TEXTS:
             print("%s=%s" % (name, language["texts"][name]))
     if mode == "--disc":
