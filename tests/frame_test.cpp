@@ -15,27 +15,6 @@
 
 namespace
 {
-// The pixels of a 32-bit bitmap of `width` by `height` that `draw` paints,
-// top row first, as 0xRRGGBB.
-template <typename Draw> std::vector<DWORD> Pixels(int width, int height, Draw draw)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void *bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    draw(memory);
-    GdiFlush();
-    std::vector<DWORD> pixels((DWORD *)bits, (DWORD *)bits + width * height);
-    for (DWORD &pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return pixels;
-}
-
 // The icon drawn at 16 pixels over `background`.
 std::vector<DWORD> SmallIcon(HICON icon, COLORREF background)
 {

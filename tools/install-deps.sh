@@ -14,7 +14,7 @@
 # nothing when everything is already there.
 set -euo pipefail
 
-locales=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8)
+locales=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8)
 options=$(getopt -n install-deps.sh -o '' -l locale: -- "$@") || exit 2
 eval set -- "$options"
 while [ "$1" != -- ]; do

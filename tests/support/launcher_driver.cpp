@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <vector>
 
 namespace
 {
@@ -28,6 +29,38 @@ HWND Create_Font_Dialog()
         CreateDialogIndirectParamA(GetModuleHandleA(nullptr), header, nullptr, nullptr, 0);
     EXPECT_TRUE(dialog);
     return dialog;
+}
+
+// The font of `font` in this process: the dialog font of a dialog made here
+// (kept with it), or `font.face` at that font's height. Null on failure.
+HFONT Make_Control_Font(HWND dialog, ControlFont font)
+{
+    HFONT dialog_font = (HFONT)SendMessageA(dialog, WM_GETFONT, 0, 0);
+    if (!font.face)
+        return dialog_font;
+    LOGFONTA made = {};
+    if (!GetObjectA(dialog_font, sizeof(made), &made))
+        return nullptr;
+    made.lfCharSet = font.charset;
+    lstrcpynA(made.lfFaceName, font.face, LF_FACESIZE);
+    return CreateFontIndirectA(&made);
+}
+
+// The extent of the columns of the `width` by `height` pixels (0xRRGGBB,
+// top row first) that hold a dark one: text drawn dark on a light ground.
+int Ink_Extent(const std::vector<DWORD> &pixels, int width, int height)
+{
+    int first = width, last = -1;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            DWORD pixel = pixels[y * width + x];
+            int light = (pixel >> 16 & 0xFF) + (pixel >> 8 & 0xFF) + (pixel & 0xFF);
+            if (light < 3 * 128) {
+                first = x < first ? x : first;
+                last = x > last ? x : last;
+            }
+        }
+    return last < first ? 0 : last - first + 1;
 }
 
 RECT Map_Dialog_Rect(RECT rect)
@@ -67,6 +100,56 @@ DialogFont MeasureDialogFont(const std::string &text, const Caller &)
     ReleaseDC(dialog, dc);
     DestroyWindow(dialog);
     return font;
+}
+
+int TextWidth(const std::string &text, ControlFont font, const Caller &)
+{
+    HWND dialog = Create_Font_Dialog();
+    HFONT made = Make_Control_Font(dialog, font);
+    EXPECT_TRUE(made) << (font.face ? font.face : "the dialog font");
+    HDC dc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(dc, made);
+    std::wstring wide = Wide(text);
+    SIZE extent = {-1, -1};
+    EXPECT_TRUE(GetTextExtentPoint32W(dc, wide.c_str(), (int)wide.size(), &extent));
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+    if (font.face)
+        DeleteObject(made);
+    DestroyWindow(dialog);
+    return extent.cx;
+}
+
+int InkWidth(const std::string &text, ControlFont font, const Caller &)
+{
+    const int width = 1024, height = 64;
+    HWND dialog = Create_Font_Dialog();
+    HFONT made = Make_Control_Font(dialog, font);
+    std::wstring wide = Wide(text);
+    std::vector<DWORD> pixels = Pixels(width, height, [&](HDC dc) {
+        RECT all = {0, 0, width, height};
+        FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        HGDIOBJ old = SelectObject(dc, made);
+        DrawTextW(dc, wide.c_str(), (int)wide.size(), &all, DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, old);
+    });
+    if (font.face)
+        DeleteObject(made);
+    DestroyWindow(dialog);
+    return Ink_Extent(pixels, width, height);
+}
+
+int InkWidth(HWND control, const Caller &)
+{
+    RECT place;
+    GetWindowRect(control, &place);
+    int width = place.right - place.left, height = place.bottom - place.top;
+    std::vector<DWORD> pixels = Pixels(width, height, [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+    return Ink_Extent(pixels, width, height);
 }
 
 std::vector<Control> ReadControls(HWND window)

@@ -101,3 +101,38 @@ struct DialogFont {
 };
 // Measures `text`, given in UTF-8.
 DialogFont MeasureDialogFont(const std::string &text, const Caller & = {});
+
+// The pixels of a `width` by `height` bitmap that `draw` paints, top row
+// first, as 0xRRGGBB.
+template <typename Draw> std::vector<DWORD> Pixels(int width, int height, Draw draw)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    draw(memory);
+    GdiFlush();
+    std::vector<DWORD> pixels((DWORD *)bits, (DWORD *)bits + width * height);
+    for (DWORD &pixel : pixels)
+        pixel &= 0xFFFFFF;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
+// The face the launcher's controls draw their texts in: the dialog font
+// (`face` null), or `face` at its height in the character set `charset`.
+struct ControlFont {
+    const char *face;
+    BYTE charset;
+};
+// The width in pixels of `text` (UTF-8) in that font.
+int TextWidth(const std::string &text, ControlFont font, const Caller & = {});
+// How wide the ink of `text` (UTF-8) is, drawn by this process in that font
+// on one line: from its first column with a dark pixel to its last.
+int InkWidth(const std::string &text, ControlFont font, const Caller & = {});
+// The same of what the screen shows of `control` now.
+int InkWidth(HWND control, const Caller & = {});
