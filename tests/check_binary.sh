@@ -3,13 +3,16 @@
 #   check_binary.sh OBJDUMP PROGRAM FORMAT ICON
 # It must be a Windows GUI program of FORMAT (pei-i386 for the shipped
 # build, which must also ask for Windows 4.0, be at most 32 KiB and have
-# three sections), that does not end in a block of zeroes, marked to run
-# from the swap file when started from a CD or over a network, with its
-# application manifest and no static constructor, that imports only
-# DLLs named in win95_nt4_imports.txt, beside this script. A pei-i386
-# program may import only the functions listed there as exported by Windows
-# 95 and NT 4.0. Its first icon, which Explorer shows, must be the edition's
-# file ICON, image for image. The benchmark reads its verdict too.
+# four sections), every section a whole number of file-alignment blocks,
+# with its header's checksum, its relocations, and marked for address
+# space layout randomisation and data execution prevention; that does not
+# end in a block of zeroes, marked to run from the swap file when started
+# from a CD or over a network, with its application manifest (asking to run
+# as the player) and no static constructor, that imports only DLLs named in
+# win95_nt4_imports.txt, beside this script. A pei-i386 program may import
+# only the functions listed there as exported by Windows 95 and NT 4.0. Its
+# first icon, which Explorer shows, must be the edition's file ICON, image
+# for image. The benchmark reads its verdict too.
 set -euo pipefail
 objdump=$1 program=$2 format=$3 icon=$4
 allowed=$(sed 's/#.*//' "$(dirname "$0")/win95_nt4_imports.txt" |
@@ -38,15 +41,11 @@ if [ "$format" = pei-i386 ]; then
         echo "$program is larger than 32 KiB"
         fail=1
     }
-    # Three sections (cmake/install.ld.in), so that the headers take one
-    # block of the file; with a fourth, or the linker's own five, two.
+    # Four sections (cmake/install.ld.in), the variables last, so that
+    # their zeroes are left out of the file.
     layout=$("$objdump" -h "$program" | awk '/^ *[0-9]+ /{printf " %s", $2}')
-    [ "$layout" = " .text .rsrc .idata" ] || {
-        echo "$program's sections are$layout, not .text .rsrc .idata"
-        fail=1
-    }
-    grep -qE '^SizeOfHeaders[[:space:]]+00000200$' <<<"$headers" || {
-        echo "$program's headers take more than one block of 512 bytes"
+    [ "$layout" = " .text .rsrc .reloc .idata" ] || {
+        echo "$program's sections are$layout, not .text .rsrc .reloc .idata"
         fail=1
     }
 fi
@@ -78,39 +77,74 @@ empty=$(printf 'ff%.0s' $(seq $word); printf '00%.0s' $(seq $word))
     echo "$program has a static constructor or destructor, which nothing would run"
     fail=1
 }
-# The application manifest: exactly one (type 24, id 1), well-formed, naming
-# Windows Vista, 7, 8, 8.1 and 10/11 as supported, and asking for no
-# execution level. Read from the resource directory that objdump prints.
-manifests=$(awk '/^[0-9a-f]+   Entry: /{ours = / ID: 0x000018,/} ours' <<<"$headers")
-manifest_leaves=$(grep 'Leaf: ' <<<"$manifests" || true)
-if [ "$(wc -l <<<"$manifest_leaves")" -ne 1 ] || [ -z "$manifest_leaves" ] ||
-    ! grep -qE '^[0-9a-f]+     Entry: ID: 0x000001,' <<<"$manifests"; then
-    echo "$program has not exactly one application manifest, with id 1"
-    fail=1
-else
-    rsrc_rva=$(awk '/Resource Directory \[/{print $3}' <<<"$headers")
-    read -r addr size < <(sed -E 's/.*Addr: 0x([0-9a-f]+), Size: 0x([0-9a-f]+),.*/\1 \2/' <<<"$manifest_leaves")
-    rsrc=$(mktemp)
-    "${objdump%objdump}objcopy" -O binary --only-section=.rsrc "$program" "$rsrc"
-    manifest=$(dd if="$rsrc" bs=1 skip=$((0x$addr - 0x$rsrc_rva)) count=$((0x$size)) status=none)
-    rm -f "$rsrc"
-    xmllint --noout - <<<"$manifest" || {
-        echo "$program's manifest is not well-formed"
-        fail=1
-    }
-    for id in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
-        4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
-        8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
-        grep -q "<supportedOS Id=\"{$id}\"/>" <<<"$manifest" || {
-            echo "$program's manifest does not name the supported Windows {$id}"
-            fail=1
-        }
-    done
-    ! grep -q requestedExecutionLevel <<<"$manifest" || {
-        echo "$program's manifest asks for an execution level"
-        fail=1
-    }
-fi
+# Read with Debian's pefile: each section a whole number of file-alignment
+# blocks, where it starts and in its length, as the PE format requires; the
+# header's checksum, which run-from-swap.sh writes; relocations, and
+# DllCharacteristics with DYNAMIC_BASE (0x40) and NX_COMPAT (0x100). And the
+# application manifest: exactly one (type 24, id 1), well-formed, naming
+# Windows Vista, 7, 8, 8.1 and 10/11 as supported, and asking to run as the
+# player who starts it, with one namespace declaration on each element
+# (Windows XP SP2 restarts on an element that declares one twice:
+# Microsoft's KB921337).
+/usr/bin/python3 - "$program" <<'PE' || fail=1
+import re, sys, xml.dom.minidom
+import pefile
+program = sys.argv[1]
+pe = pefile.PE(program)
+faults = []
+alignment = pe.OPTIONAL_HEADER.FileAlignment
+for section in pe.sections:
+    name = section.Name.rstrip(b"\0").decode()
+    if section.SizeOfRawData % alignment or section.PointerToRawData % alignment:
+        faults.append("section %s is 0x%X bytes at 0x%X in the file, not whole blocks of 0x%X"
+                      % (name, section.SizeOfRawData, section.PointerToRawData, alignment))
+if pe.OPTIONAL_HEADER.CheckSum != pe.generate_checksum():
+    faults.append("the header's checksum is 0x%X, not 0x%X"
+                  % (pe.OPTIONAL_HEADER.CheckSum, pe.generate_checksum()))
+relocations = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]]
+if relocations.Size == 0:
+    faults.append("has no relocations")
+if pe.OPTIONAL_HEADER.DllCharacteristics & 0x140 != 0x140:
+    faults.append("DllCharacteristics is 0x%X, without DYNAMIC_BASE and NX_COMPAT (0x140)"
+                  % pe.OPTIONAL_HEADER.DllCharacteristics)
+manifests = []
+resources = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+for kind in resources.entries if resources else []:
+    if kind.id == 24:
+        for entry in kind.directory.entries:
+            manifests += [(entry.id, leaf) for leaf in entry.directory.entries]
+if [id for id, _ in manifests] != [1]:
+    faults.append("has not exactly one application manifest, with id 1")
+else:
+    data = manifests[0][1].data.struct
+    text = pe.get_data(data.OffsetToData, data.Size).decode("utf-8")
+    try:
+        document = xml.dom.minidom.parseString(text)
+    except Exception as error:
+        faults.append("its manifest is not well-formed: %s" % error)
+        document = None
+    for id in ("e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+               "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+               "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"):
+        if '<supportedOS Id="{%s}"/>' % id not in text:
+            faults.append("its manifest does not name the supported Windows {%s}" % id)
+    if document:
+        levels = document.getElementsByTagName("requestedExecutionLevel")
+        asked = [(level.getAttribute("level"), level.getAttribute("uiAccess")) for level in levels]
+        if asked != [("asInvoker", "false")]:
+            faults.append("its manifest asks for the execution levels %s, not asInvoker alone" % asked)
+        trust = [element for element in document.getElementsByTagName("trustInfo")
+                 if element.parentNode is document.documentElement]
+        if len(trust) != 1 or trust[0].namespaceURI not in (None, "urn:schemas-microsoft-com:asm.v3") \
+                or trust[0].getAttribute("xmlns") != "urn:schemas-microsoft-com:asm.v3":
+            faults.append("its manifest's trustInfo is not one element of asm.v3")
+    for tag in re.findall(r"<[A-Za-z][^>]*>", text):
+        if len(re.findall(r"\sxmlns(:\w+)?=", tag)) > 1:
+            faults.append("its manifest declares two namespaces on one element: %s" % tag)
+for fault in faults:
+    print("%s %s" % (program, fault))
+sys.exit(1 if faults else 0)
+PE
 # The first icon group and its images, put together again as an ICO file:
 # the same bytes as the edition's, entries and images in the same order.
 python3 - "$program" "$icon" <<'ICON' || fail=1

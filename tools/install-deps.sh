@@ -3,12 +3,13 @@
 # the MinGW-w64 cross compilers, Wine (32-bit, and 64-bit for machines that
 # cannot run 32-bit code) with its own fonts, Xvfb, CMake, GoogleTest's
 # sources, and the installer builders NSIS (the demo CD's setup.exe and a
-# test installer) and wixl (a test's Windows Installer package), xmllint,
-# which checks install.exe's manifest, Python, which reads the edition files,
+# test installer) and wixl (a test's Windows Installer package), Python,
+# which reads the edition files,
 # osslsigncode and openssl, which sign programs, xorriso, which makes the CD
-# images, and the locales the tests run the launcher under: Polish (Wine's
-# code page 1250), German, Austrian German, French, Spanish (1252) and
-# Russian (1251).
+# images, Debian's pefile for Python, which reads install.exe's headers, and
+# the locales the tests run the launcher under: Polish (Wine's code page
+# 1250), German, Austrian German, French, Spanish, English (1252) and Russian
+# (1251).
 # Further Debian packages may be named as arguments, and further locales as
 # --locale NAME (tools/edition.sh asks for its edition's languages'). Does
 # nothing when everything is already there.
@@ -43,7 +44,7 @@ missing() {
     done
 }
 mapfile -t need < <(missing mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb \
-    cmake googletest nsis wixl libxml2-utils python3 locales osslsigncode openssl xorriso \
+    cmake googletest nsis wixl python3 python3-pefile locales osslsigncode openssl xorriso \
     ${packages[@]+"${packages[@]}"})
 # 32-bit Wine runs the shipped i686 build. Without it the tests take the
 # x86_64 road; so when a mirror cannot give it, the rest is installed, and it
