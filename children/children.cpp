@@ -1,5 +1,6 @@
 #include "children/children.h"
 #include "launcher/guard.h"
+#include "launcher/text.h"
 
 #include <iterator>
 
@@ -17,9 +18,16 @@ const DWORD child_access = 0x1F0FFF;
 // is off and the launcher itself runs unelevated.
 const DWORD elevation_required = 740;
 
-// ShellExecuteExA, found at run time: shell32.dll is loaded only on the road
-// that needs it, so that every other start costs nothing more.
+// ShellExecuteExA and COM's start and end on this thread, found at run
+// time: shell32.dll and ole32.dll are loaded only on the road that needs
+// them, so that every other start costs nothing more.
 typedef BOOL(WINAPI *Shell_Execute_Ex)(SHELLEXECUTEINFOA *);
+typedef HRESULT(WINAPI *Co_Initialize_Ex)(LPVOID, DWORD);
+typedef void(WINAPI *Co_Uninitialize)(void);
+
+// The command line of a start, with room for the command interpreter's
+// name before a batch file's.
+const int line_size = 2 * MAX_PATH;
 
 // The handles of a start are kept until Wait_Finish has opened the child by
 // its identifier: the open process handle is what keeps a child that has
@@ -75,23 +83,35 @@ void Fill_Startup_Info()
     startinfo.wShowWindow = SW_SHOW;
 }
 
-// Starts `line` through the shell, which asks the user for the elevation
-// that the program needs (User Account Control's prompt), and waits for it
-// like any other child: by its process handle, for an unelevated launcher
-// may not open an elevated process by its identifier. 0 when it did not
-// start, the prompt refused included.
-int Shell_Start(char *line)
+// The function `name` of the system's DLL `dll` ("shell32.dll"), loaded
+// from the system folder alone, as the type `Function`, or null. The DLL
+// stays loaded.
+template <typename Function> Function System_Function(const char *dll, const char *name)
 {
-    char shell[MAX_PATH];
+    char path[MAX_PATH];
 
-    UINT length = GetSystemDirectoryA(shell, std::size(shell));
-    if (length == 0 || length + sizeof("\\shell32.dll") > std::size(shell))
-        return 0;
-    lstrcatA(shell, "\\shell32.dll");
-    HMODULE module = LoadLibraryA(shell);
+    int length = (int)GetSystemDirectoryA(path, std::size(path));
+    if (length == 0 || length + 1 + lstrlenA(dll) >= (int)std::size(path))
+        return nullptr;
+    lstrcatA(path, "\\");
+    lstrcatA(path, dll);
+    HMODULE module = LoadLibraryA(path);
     // Through void (*)(void), which any function pointer converts to.
-    FARPROC found = module ? GetProcAddress(module, "ShellExecuteExA") : nullptr;
-    if (!found)
+    return module ? (Function)(void (*)(void))GetProcAddress(module, name) : nullptr;
+}
+
+// Starts `line` through the shell, which asks the user for the elevation
+// that the program needs (User Account Control's prompt), over `owner`
+// where it is shown, else over the window in front, and waits for it like
+// any other child: by its process handle, for an unelevated launcher may
+// not open an elevated process by its identifier. 0 when it did not start,
+// the prompt refused included (ERROR_CANCELLED).
+int Shell_Start(char *line, HWND owner)
+{
+    auto execute = System_Function<Shell_Execute_Ex>("shell32.dll", "ShellExecuteExA");
+    auto initialize = System_Function<Co_Initialize_Ex>("ole32.dll", "CoInitializeEx");
+    auto uninitialize = System_Function<Co_Uninitialize>("ole32.dll", "CoUninitialize");
+    if (!execute)
         return 0;
     // The program's name ends at the first space: an edition's names have
     // none, and its arguments follow.
@@ -104,26 +124,98 @@ int Shell_Start(char *line)
     ZeroMemory(&shell_info, sizeof(shell_info));
     shell_info.cbSize = sizeof(shell_info);
     shell_info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    // The prompt comes up over its owner: the launcher's window, or on the
+    // first run, where it is hidden, the window the player sees.
+    shell_info.hwnd = owner && IsWindowVisible(owner) ? owner : GetForegroundWindow();
     shell_info.lpFile = line;
     shell_info.lpParameters = arguments;
     shell_info.nShow = SW_SHOW;
-    if (!((Shell_Execute_Ex)(void (*)(void))found)(&shell_info) || !shell_info.hProcess)
+    // The shell may hand the start to extensions that COM activates: the
+    // thread is to be in a single-threaded apartment, as ShellExecuteEx's
+    // documentation asks.
+    HRESULT com = initialize
+                      ? initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+                      : E_FAIL;
+    int started = execute(&shell_info) && shell_info.hProcess;
+    if (SUCCEEDED(com) && uninitialize)
+        uninitialize();
+    if (!started)
         return 0;
     procinfo.hProcess = shell_info.hProcess;
     return 1;
 }
+
+// The batch file ".bat" or ".cmd" that `command` names (its first word, or
+// its first quoted part), into `name`; 0 when it names none, or a name
+// that does not fit.
+int Batch_File(const char *command, char (&name)[MAX_PATH])
+{
+    char close = *command == '"' ? '"' : ' ';
+    const char *start = command + (close == '"');
+    int length = 0;
+    while (start[length] != '\0' && start[length] != close)
+        length++;
+    if (length < 4 || length >= (int)std::size(name))
+        return 0;
+    lstrcpynA(name, start, length + 1);
+    const char *extension = name + length - 4;
+    return lstrcmpiA(extension, ".bat") == 0 || lstrcmpiA(extension, ".cmd") == 0;
+}
+
+// The command interpreter, which runs a batch file: COMSPEC, as Windows
+// sets it; else cmd.exe in the system folder (Windows NT) or COMMAND.COM in
+// the Windows folder (95 to ME). 0 when its name does not fit.
+int Interpreter(char (&name)[MAX_PATH])
+{
+    DWORD length = GetEnvironmentVariableA("COMSPEC", name, std::size(name));
+    if (length > 0 && length < std::size(name))
+        return 1;
+    const char *file = Unicode_Windows() ? "\\cmd.exe" : "\\COMMAND.COM";
+    int folder = (int)(Unicode_Windows() ? GetSystemDirectoryA(name, std::size(name))
+                                         : GetWindowsDirectoryA(name, std::size(name)));
+    if (folder == 0 || folder + lstrlenA(file) >= (int)std::size(name))
+        return 0;
+    lstrcatA(name, file);
+    return 1;
+}
+
+// The command line that starts `command`: itself, or for a batch file the
+// command interpreter with "/c" and it, as CreateProcess's documentation
+// asks. The interpreter runs a batch file of the current folder, where the
+// flows have put the game's; it would start, and end, for one that is not
+// there, which is no start of it. 0 when it cannot start or does not fit
+// `line`.
+int Command_Line(const char *command, char (&line)[line_size])
+{
+    char interpreter[MAX_PATH], batch[MAX_PATH];
+
+    line[0] = '\0';
+    if (Batch_File(command, batch)) {
+        DWORD attributes = GetFileAttributesA(batch);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !Interpreter(interpreter) ||
+            lstrlenA(interpreter) + lstrlenA(command) + 6 >= (int)std::size(line))
+            return 0;
+        lstrcpyA(line, "\"");
+        lstrcatA(line, interpreter);
+        lstrcatA(line, "\" /c ");
+    } else if (lstrlenA(command) >= (int)std::size(line)) {
+        return 0;
+    }
+    lstrcatA(line, command);
+    return 1;
+}
 } // namespace
 
-int Do_Process(const char *command, int suspended)
+int Do_Process(const char *command, HWND owner, int suspended)
 {
     // CreateProcessA may write into the command line it is given.
-    char line[MAX_PATH];
+    char line[line_size];
 
     Close_Child_Handles();
     ZeroMemory(&procinfo, sizeof(procinfo));
-    if (lstrlenA(command) >= (int)std::size(line))
+    if (!Command_Line(command, line))
         return 0;
-    lstrcpyA(line, command);
     Fill_Startup_Info();
     // The search for the program begins in the launcher's own folder, the
     // CD drive. With no disc in it ("Starten" after the disc was taken out,
@@ -142,7 +234,7 @@ int Do_Process(const char *command, int suspended)
     DWORD error = GetLastError();
     SetErrorMode(mode);
     if (!started && error == elevation_required)
-        started = Shell_Start(line);
+        started = Shell_Start(line, owner);
     return started;
 }
 

@@ -9,10 +9,13 @@ extern STARTUPINFOA startinfo;
 extern PROCESS_INFORMATION procinfo;
 
 // Starts `command` (a program or batch file name, with its arguments) in the
-// current folder; with `suspended`, its first thread waits for
+// current folder; a batch file through the command interpreter, which ends
+// when the batch file has run. With `suspended`, its first thread waits for
 // Resume_Child (but for a program that Windows must first elevate, which
-// starts at once). Returns nonzero when the child was created.
-int Do_Process(const char *command, int suspended = 0);
+// starts at once, through the shell: User Account Control's prompt then
+// comes up over `owner` where it is shown). Returns nonzero when the child
+// was created.
+int Do_Process(const char *command, HWND owner = nullptr, int suspended = 0);
 // Lets a child started suspended run.
 void Resume_Child();
 // Waits until the latest child has ended. Returns 1 once it has, whatever its

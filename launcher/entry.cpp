@@ -26,10 +26,9 @@ typedef BOOL(WINAPI *Set_Dll_Directories)(DWORD);
 // child programs keep their own search order.
 void Limit_Dll_Search()
 {
-    // Through void (*)(void), which any function pointer converts to.
-    FARPROC found = Kernel_Function("SetDefaultDllDirectories");
-    if (found)
-        ((Set_Dll_Directories)(void (*)(void))found)(search_system32);
+    auto set_directories = Kernel_Function<Set_Dll_Directories>("SetDefaultDllDirectories");
+    if (set_directories)
+        set_directories(search_system32);
 }
 
 // The command line after the program's name, as WinMain is given it.

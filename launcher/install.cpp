@@ -9,24 +9,26 @@
 namespace
 {
 // Starts `command` in the current folder and waits until it has ended.
-int Run_And_Wait(const char *command)
+// `window` owns what Windows asks (children.h).
+int Run_And_Wait(const char *command, HWND window)
 {
-    if (!Do_Process(command))
+    if (!Do_Process(command, window))
         return 0;
     return Wait_Finish();
 }
 } // namespace
 
-int Exec_Setup(int replace_record)
+int Exec_Setup(HWND window, int replace_record)
 {
     Start_Directory();
     // A reinstall deletes the old record only once the installer has
     // started: an installer that is missing, damaged or refused by Windows
-    // must not cost the player the installed game. It is started suspended,
-    // so it still never sees the old record (but on the road that asks for
-    // elevation, which cannot suspend it: there the record goes as it
-    // starts).
-    if (!Do_Process(szInstaller, replace_record))
+    // must not cost the player the installed game, nor must a player's No
+    // at User Account Control's prompt (the start then fails). It is
+    // started suspended, so it still never sees the old record; on the road
+    // that asks for elevation, which cannot suspend it, the record goes as
+    // soon as the prompt has been answered and the installer runs.
+    if (!Do_Process(szInstaller, window, replace_record))
         return 0;
     if (replace_record) {
         if (ReadRegistry(szCompanyName, szProductName, szVersionName))
@@ -67,12 +69,12 @@ int Exec_SetSound(HWND window)
     Start_Directory();
     if (New_Directory(window, szFolderRead, szFolderReadW) != FOLDER_ENTERED)
         return 0;
-    return Run_And_Wait(command);
+    return Run_And_Wait(command, window);
 }
 
 int Install_Game(HWND window, int replace_record)
 {
-    if (!Exec_Setup(replace_record))
+    if (!Exec_Setup(window, replace_record))
         return 0;
     if (!Delay_Read_Reg())
         return 0;

@@ -12,7 +12,8 @@ int Install_Game(HWND window, int replace_record);
 // Runs "setup.exe" from the start folder and waits for it. 1 when it ran
 // and ended. With `replace_record`, the record found is deleted once the
 // installer has started, before it runs; when it cannot start, it stays.
-int Exec_Setup(int replace_record);
+// `window` owns what Windows asks (children.h).
+int Exec_Setup(HWND window, int replace_record);
 // Looks for the installation record once a second, up to 290 times. 1 when
 // it was found; szFolderRead then names the new game folder.
 int Delay_Read_Reg();

@@ -19,9 +19,9 @@ int Enter_Game_Folder(HWND window)
 }
 } // namespace
 
-int Exec_Pif()
+int Exec_Pif(HWND window)
 {
-    if (!Do_Process(szGame))
+    if (!Do_Process(szGame, window))
         return 0;
     return Wait_Finish();
 }
@@ -30,7 +30,7 @@ int Play_Game(HWND window)
 {
     if (!Enter_Game_Folder(window))
         return 0;
-    if (!Exec_Pif()) {
+    if (!Exec_Pif(window)) {
         OkMessage(window, Text(text_game_run_error), "1");
         return 0;
     }
@@ -42,5 +42,5 @@ int Continue_Game(HWND window)
     if (!Enter_Game_Folder(window))
         return 0;
     // No wait: the launcher ends while the game goes on.
-    return Do_Process(szContinueGame) ? 1 : 0;
+    return Do_Process(szContinueGame, window) ? 1 : 0;
 }

@@ -6,7 +6,7 @@ int Unicode_Windows()
     return (GetVersion() & 0x80000000u) == 0;
 }
 
-FARPROC Kernel_Function(const char *name)
+FARPROC Kernel_Address(const char *name)
 {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     return kernel ? GetProcAddress(kernel, name) : nullptr;

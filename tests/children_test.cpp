@@ -77,20 +77,43 @@ TEST_F(ChildrenTest, WaitReturnsOnceTheChildHasEndedWhateverItsExitCode)
 // A batch file's child is its command interpreter, which ends with the
 // batch file. (That the wait takes no processor time is measured on the
 // launcher itself: hardening_test.)
+// A batch file runs through the command interpreter that COMSPEC names,
+// with "/c", and the wait is for the interpreter, which ends with it.
 TEST_F(ChildrenTest, BatchFileIsWaitedForUntilItEnds)
 {
-    SetChildActions("SLOW", "sleep=3000");
-    long long started = NowMs();
-    ASSERT_NE(0, Do_Process("slow.bat"));
-    EXPECT_EQ(1, Wait_Finish());
-    long long returned = NowMs();
+    const std::string interpreter = std::string(child_folder) + "\\interp.exe";
+    PlaceStandIn(interpreter);
+    struct {
+        const char *comspec; // nullptr: Windows' own
+        const char *role;    // the program that runs and logs
+        std::string line;    // its command line
+    } rows[] = {
+        {nullptr, "SLOW", ""},
+        {interpreter.c_str(), "INTERP", "\"" + interpreter + "\" /c slow.bat"},
+    };
+    char comspec[MAX_PATH] = "";
+    ASSERT_GT(GetEnvironmentVariableA("COMSPEC", comspec, sizeof(comspec)), 0u);
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.role);
+        ChildLog fresh;
+        SetEnvironmentVariableA("COMSPEC", row.comspec ? row.comspec : comspec);
+        SetChildActions(row.role, "sleep=3000");
+        long long started = NowMs();
+        ASSERT_NE(0, Do_Process("slow.bat"));
+        EXPECT_EQ(1, Wait_Finish());
+        long long returned = NowMs();
+        SetEnvironmentVariableA("COMSPEC", comspec);
 
-    ChildRun run = log.Only("SLOW");
-    EXPECT_EQ(std::string(child_folder), run.folder);
-    ASSERT_GE(run.ended, 0) << "the wait returned before the batch file ended";
-    EXPECT_LE(run.ended, returned);
-    EXPECT_GE(returned - started, 3000);
-    EXPECT_LE(returned - started, 4500);
+        ChildRun run = fresh.Only(row.role);
+        EXPECT_EQ(std::string(child_folder), run.folder);
+        if (!row.line.empty()) {
+            EXPECT_EQ(row.line, run.command_line);
+        }
+        ASSERT_GE(run.ended, 0) << "the wait returned before the batch file ended";
+        EXPECT_LE(run.ended, returned);
+        EXPECT_GE(returned - started, 3000);
+        EXPECT_LE(returned - started, 4500);
+    }
 }
 
 TEST_F(ChildrenTest, OnlyTheLatestChildIsWaitedFor)
