@@ -1,11 +1,13 @@
 #include "folders/folders.h"
 #include "folders/dos.h"
 #include "launcher/launcher.h"
+#include "launcher/text.h"
 
 #include <iterator>
 
 int startdisk;
 char startpath[MAX_PATH];
+WCHAR startpathW[MAX_PATH];
 
 namespace
 {
@@ -48,14 +50,26 @@ const WCHAR *Wide_From_Drive(const WCHAR *wide, char letter)
 
 void Find_Start_Directory(void)
 {
-    char program[MAX_PATH];
+    WCHAR program[MAX_PATH];
+    char ansi[MAX_PATH];
+    DWORD length;
 
     // The launcher's own folder is the CD's, however it was started: from
     // AutoPlay or Explorer the current folder is that folder too, but from
     // the Run box ("E:\install.exe"), a command prompt, a shortcut that
-    // starts elsewhere or a game front end it is not. A name that filled
-    // the buffer may have been cut, and Windows XP leaves it unterminated.
-    DWORD length = GetModuleFileNameA(nullptr, program, std::size(program));
+    // starts elsewhere or a game front end it is not. Windows NT gives its
+    // Unicode name, which the ANSI one reads with "?" for letters that the
+    // code page lacks (a copy of the disc in "C:\Users\Łukasz" on a German
+    // Windows). A name that filled the buffer may have been cut, and Windows
+    // XP leaves it unterminated.
+    if (Unicode_Windows()) {
+        length = GetModuleFileNameW(nullptr, program, std::size(program));
+    } else {
+        length = GetModuleFileNameA(nullptr, ansi, std::size(ansi));
+        if (length > 0 && length < std::size(ansi) &&
+            !MultiByteToWideChar(CP_ACP, 0, ansi, -1, program, std::size(program)))
+            length = 0;
+    }
     if (length > 0 && length < std::size(program)) {
         Start_Directory_Of(program);
         return;
@@ -65,39 +79,46 @@ void Find_Start_Directory(void)
     lstrcpyA(startpath, "X:\\");
     startpath[0] = (char)('A' + startdisk);
     getcurdir(0, startpath + 3, std::size(startpath) - 3);
+    startpathW[0] = L'\0';
 }
 
-void Start_Directory_Of(const char *program)
+void Start_Directory_Of(const WCHAR *program)
 {
     // A program started by a "\\?\" path has its name with that prefix
     // ("\\?\E:\install.exe", "\\?\UNC\server\cd\install.exe"), and Wine
     // names a program on a share "UNC\server\cd\install.exe": each is
     // read as its plain form, "E:\install.exe" or "\\server\cd\install.exe".
-    const char *path = program;
-    if (path[0] == '\\' && path[1] == '\\' && path[2] == '?' && path[3] == '\\')
+    const WCHAR *path = program;
+    if (path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' && path[3] == L'\\')
         path += 4;
-    int share = path[0] == 'U' && path[1] == 'N' && path[2] == 'C' && path[3] == '\\';
+    int share = path[0] == L'U' && path[1] == L'N' && path[2] == L'C' && path[3] == L'\\';
     if (share)
         path += 3; // at the first backslash of "\server", whose other one is added
     int last = -1;
-    for (int i = 0; path[i] != '\0'; i++) {
-        if (path[i] == '\\')
+    for (int i = 0; path[i] != L'\0'; i++) {
+        if (path[i] == L'\\')
             last = i;
     }
     // The program's name goes; a drive's root keeps its backslash ("E:\").
-    int root = path[0] != '\0' && path[1] == ':' ? 3 : 0;
+    int root = path[0] != L'\0' && path[1] == L':' ? 3 : 0;
     int length = last < root ? root : last;
-    if (length <= 0 || share + length >= (int)std::size(startpath))
+    if (length <= 0 || share + length >= (int)std::size(startpathW))
         return;
-    lstrcpyA(startpath, share ? "\\" : "");
-    lstrcpynA(startpath + share, path, length + 1);
+    startpathW[0] = L'\\';
+    for (int i = 0; i < length; i++)
+        startpathW[share + i] = path[i];
+    startpathW[share + length] = L'\0';
+    // Its ANSI reading, for Windows 95 to ME.
+    Wide_To_Ansi(startpathW, startpath, std::size(startpath));
     // Without a drive letter (a disc shared as "\\server\cd"), -1.
-    startdisk = startpath[1] == ':' ? Get_Drive(startpath[0]) - 1 : -1;
+    WCHAR letter = startpathW[0];
+    startdisk = startpathW[1] == L':' && letter < 0x80 ? Get_Drive((char)letter) - 1 : -1;
 }
 
 void Start_Directory(void)
 {
-    Change_Folder(startdisk, startpath);
+    // By its Unicode name where Windows has one (folders.h).
+    Change_Folder(startdisk, startpath, startpathW[0] != L'\0' ? startpathW : nullptr);
 }
 
 int Find_sep(const char *text)

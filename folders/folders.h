@@ -8,8 +8,11 @@
 // The drive of the launcher's own folder, A = 0; -1 for a folder named
 // without a drive letter ("\\server\cd").
 extern int startdisk;
-// The launcher's own folder, in full: "E:\" or "E:\SETUP".
+// The launcher's own folder, in full: "E:\" or "E:\SETUP"; in the ANSI code
+// page, and by its Unicode name, which keeps every letter (empty when it is
+// not known).
 extern char startpath[MAX_PATH];
+extern WCHAR startpathW[MAX_PATH];
 
 // Results of New_Directory.
 enum {
@@ -26,7 +29,7 @@ const int NO_SEPARATOR = -1;
 void Find_Start_Directory(void);
 // Records the folder of `program`, a program's full path, as the start
 // folder; a path too long for startpath leaves it as it was.
-void Start_Directory_Of(const char *program);
+void Start_Directory_Of(const WCHAR *program);
 void Start_Directory(void);
 int Find_sep(const char *text);
 int Get_Drive(char letter);

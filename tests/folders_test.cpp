@@ -72,7 +72,7 @@ TEST_F(FoldersTest, StartFolderIsRecordedAndReturnedTo)
     for (auto &c : cases) {
         SCOPED_TRACE(c.program);
         ASSERT_TRUE(SetCurrentDirectoryA("C:\\windows"));
-        Start_Directory_Of(c.program);
+        Start_Directory_Of(Wide(c.program).c_str());
         EXPECT_EQ(c.disk, startdisk);
         EXPECT_STREQ(c.start, startpath);
 

@@ -149,8 +149,10 @@ TEST_F(HardeningTest, OddRecordValuesAreReadSafely)
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         SetUp();
+        // By their names in the ANSI code page, as the records name them.
         for (const char *folder : {"G:\\VEX MOOR", umlauts.c_str()}) {
-            MakeFolders(folder);
+            CreateDirectoryA(folder, nullptr);
+            ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder)) << folder;
             PlaceBatchFile(std::string(folder) + "\\vexmoor.bat", "GAME");
         }
         if (row.key)
@@ -192,8 +194,13 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
         {"started by its path from a deeper folder of the CD", "E:\\", "E:\\SETUP", "E:\\", "Setsound.exe /DE"},
         {"a folder with spaces, started from the game drive", "E:\\VEXMOOR CD\\DISC 1", "G:\\",
          "E:\\VEXMOOR CD\\DISC 1", "Setsound.exe /DE"},
-        {"characters above 127", "E:\\Spiele\\Gr\xF6\xDF" "e", "E:\\Spiele\\Gr\xF6\xDF" "e",
-         "E:\\Spiele\\Gr\xF6\xDF" "e", "Setsound.exe /DE"},
+        {"characters above 127", u8"E:\\Spiele\\Gr\u00F6\u00DFe", u8"E:\\Spiele\\Gr\u00F6\u00DFe",
+         u8"E:\\Spiele\\Gr\u00F6\u00DFe", "Setsound.exe /DE"},
+        // A copy of the disc in a folder whose name this Windows' code page
+        // lacks ("\u0141"), started from another folder: its installer runs
+        // there, and the sound setup is given that drive's letter.
+        {"a copy in a folder named outside the code page", u8"G:\\Gry \u0141ukasza\\Vexmoor", "C:\\windows",
+         u8"G:\\Gry \u0141ukasza\\Vexmoor", "Setsound.exe /DG"},
         {"a folder path of 240 characters and more", deep, "E:\\", deep.c_str(), "Setsound.exe /DE"},
         {"a copy of the CD on another drive", "G:\\CD COPY", "G:\\CD COPY", "G:\\CD COPY", "Setsound.exe /DG"},
         // No drive letter to give the sound setup: its switch goes alone.
@@ -203,6 +210,11 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
     };
     ASSERT_GE(deep.size(), 240u);
     ASSERT_LT(deep.size() + sizeof("\\install.exe"), (size_t)MAX_PATH);
+    char ansi[4] = "";
+    WCHAR back[4] = L"";
+    WideCharToMultiByte(CP_ACP, 0, L"\u0141", -1, ansi, sizeof(ansi), nullptr, nullptr);
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, 4);
+    ASSERT_NE(L'\u0141', back[0]) << "code page " << GetACP() << " has \"\u0141\"";
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
         SetUp();
@@ -210,22 +222,23 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
         std::string installer = row.cd + (row.cd.back() == '\\' ? "" : "\\") + "setup.exe";
         launcher = row.cd + (row.cd.back() == '\\' ? "" : "\\") + "install.exe";
         PlaceStandIn(installer);
-        ASSERT_TRUE(CopyFileA((ProgramFolder() + fast_launcher).c_str(), launcher.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(Wide(ProgramFolder() + fast_launcher).c_str(), Wide(launcher).c_str(),
+                              FALSE));
         SetChildActions("SETUP", "record=G:\\VEXMOOR");
         std::string before = DumpKeys("Software", product_key);
 
         EXPECT_EQ(Texts{}, Drive(first_run, 0, row.current));
         EXPECT_EQ(0u, exit_code);
         ASSERT_EQ(all_children, Roles(log.Runs()));
-        EXPECT_EQ(row.installed_from, log.Only("SETUP").folder);
+        EXPECT_EQ(row.installed_from, log.Only("SETUP").unicode_folder);
         EXPECT_EQ("setup.exe", log.Only("SETUP").command_line);
         EXPECT_EQ(row.sound_line, log.Only("SETSOUND").command_line);
         EXPECT_EQ(game_folder, log.Only("SETSOUND").folder);
         EXPECT_EQ(game_folder, log.Only("GAME").folder);
         EXPECT_EQ(before, DumpKeys("Software", product_key));
-        DeleteFileA(installer.c_str());
+        DeleteFileW(Wide(installer).c_str());
         if (row.cd != "E:\\")
-            DeleteFileA(launcher.c_str());
+            DeleteFileW(Wide(launcher).c_str());
     }
     launcher.clear();
 }

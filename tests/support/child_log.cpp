@@ -48,7 +48,7 @@ std::vector<ChildRun> ChildLog::Runs() const
         std::stringstream split(line);
         for (std::string field; std::getline(split, field, '\t');)
             fields.push_back(field);
-        if (fields.size() == 11 && fields[0] == "start") {
+        if (fields.size() == 12 && fields[0] == "start") {
             ChildRun run;
             run.role = fields[1];
             run.pid = std::stoul(fields[2]);
@@ -59,6 +59,7 @@ std::vector<ChildRun> ChildLog::Runs() const
             run.record = fields[8];
             run.unicode_folder = fields[9];
             run.guard = std::stoull(fields[10]);
+            run.windows = fields[11];
             runs.push_back(run);
         } else if (fields.size() == 5 && fields[0] == "end") {
             for (ChildRun &run : runs) {
@@ -105,7 +106,8 @@ void SetChildActions(const std::string &role, const std::string &actions)
 
 void PlaceStandIn(const std::string &path, const Caller &)
 {
-    ASSERT_TRUE(CopyFileA((ProgramFolder() + "standin.exe").c_str(), path.c_str(), FALSE)) << path;
+    ASSERT_TRUE(CopyFileW(Wide(ProgramFolder() + "standin.exe").c_str(), Wide(path).c_str(), FALSE))
+        << path;
 }
 
 void PlaceBatchFile(const std::string &path, const std::string &role, const Caller &)

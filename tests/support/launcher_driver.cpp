@@ -176,13 +176,13 @@ LauncherRun::LauncherRun(const char *program, const char *folder, int show, cons
         std::string built = ProgramFolder() + program;
         EXPECT_TRUE(CopyFileA(built.c_str(), cd_launcher, FALSE)) << built;
     }
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = (WORD)show;
-    std::string command = in_place ? std::string("\"") + program + "\"" : cd_launcher;
-    EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
-                               &startup, &info_))
+    std::wstring command = Wide(in_place ? std::string("\"") + program + "\"" : cd_launcher);
+    EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               Wide(folder).c_str(), &startup, &info_))
         << folder;
 }
 

@@ -31,7 +31,7 @@ class LauncherRun
     // `folder` current and `show` as its show command. A null `program`
     // starts the E:\install.exe in place, as a second start from the CD; a
     // `program` with a drive ("E:\OTHER\install.exe") or on a share
-    // ("\\vexmoor\cd\install.exe") starts that in place.
+    // ("\\vexmoor\cd\install.exe") starts that in place. Paths in UTF-8.
     explicit LauncherRun(const char *program = "install.exe", const char *folder = "E:\\",
                          int show = SW_SHOWNORMAL, const Caller & = {});
     // Ends the launcher if it still runs.

@@ -71,10 +71,11 @@ std::string ReadText(const char *path, const char *name)
 
 void MakeFolders(const std::string &path, const Caller &)
 {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str())) << path;
+    std::wstring wide = Wide(path);
+    for (size_t at = wide.find(L'\\', 3); at != std::wstring::npos; at = wide.find(L'\\', at + 1))
+        CreateDirectoryW(wide.substr(0, at).c_str(), nullptr);
+    CreateDirectoryW(wide.c_str(), nullptr);
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(wide.c_str())) << path;
 }
 
 std::string CurrentFolder()

@@ -29,7 +29,7 @@ bool KeyExists(const char *path);
 // The text of a value, or "<missing>".
 std::string ReadText(const char *path, const char *name);
 
-// Creates a folder and every folder above it.
+// Creates a folder (named in UTF-8) and every folder above it.
 void MakeFolders(const std::string &path, const Caller & = {});
 std::string CurrentFolder();
 // HKEY_CURRENT_USER\<path> and everything beneath it as text, leaving out
