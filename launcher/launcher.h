@@ -63,8 +63,10 @@ extern const Language *language;
 // The run's language's text `id`.
 const char *Text(Text_Id id);
 
-// Chooses the player's language: that of Windows' display language, else
-// one of its primary language (German for Austrian German), else the
+// Chooses the player's language: that of Windows' display language (with a
+// language interface pack, the user's preferred ones, then the user's
+// locale's), else the same language in the same script (German for
+// Austrian German, never Serbian in Cyrillic for Croatian), else the
 // default. Windows 95 to ME choose only among those in their ANSI code page.
 void Choose_Language();
 

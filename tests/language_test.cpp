@@ -22,21 +22,26 @@ TEST(LanguageTest, TheSameLanguageInTheSameScriptElseNone)
         const char *how;
         LANGID wanted;
         std::vector<Language> edition; // the default first
-        UINT shown;                     // Windows 95 to ME: their code page
-        LANGID chosen;                  // 0: none, so the default
+        UINT shown;                    // Windows 95 to ME: their code page
+        LANGID chosen;                 // 0: none, so the default
     } rows[] = {
         {"Croatian, and Serbian in Cyrillic", 0x041A, {english, In(0x0C1A, 1251)}, 0, 0},
         {"Serbian in Cyrillic, and Croatian", 0x0C1A, {english, In(0x041A, 1250)}, 0, 0},
-        {"Serbian of Serbia in Cyrillic", 0x281A,
-         {english, In(0x041A, 1250), In(0x081A, 1250), In(0x0C1A, 1251)}, 0, 0x0C1A},
+        {"Serbian of Serbia in Cyrillic",
+         0x281A,
+         {english, In(0x041A, 1250), In(0x081A, 1250), In(0x0C1A, 1251)},
+         0,
+         0x0C1A},
         {"Azeri in Cyrillic, and in Latin", 0x082C, {english, In(0x042C, 1254)}, 0, 0},
         {"Chinese of Hong Kong", 0x0C04, {english, In(0x0804, 936), In(0x0404, 950)}, 0, 0x0404},
         // Of several of the language's, its default form.
         {"Austrian German", 0x0C07, {english, In(0x0807, 1252), In(0x0407, 1252)}, 0, 0x0407},
-        {"Swiss German, which the edition has", 0x0807,
-         {english, In(0x0407, 1252), In(0x0807, 1252)}, 0, 0x0807},
-        {"Austrian German, and Swiss German alone", 0x0C07, {english, In(0x0807, 1252)}, 0,
+        {"Swiss German, which the edition has",
+         0x0807,
+         {english, In(0x0407, 1252), In(0x0807, 1252)},
+         0,
          0x0807},
+        {"Austrian German, and Swiss German alone", 0x0C07, {english, In(0x0807, 1252)}, 0, 0x0807},
         // Windows 95 to ME show their own code page's letters alone.
         {"Polish on a Western Windows 98", 0x0415, {english, In(0x0415, 1250)}, 1252, 0},
         {"Polish on a Polish Windows 98", 0x0415, {english, In(0x0415, 1250)}, 1250, 0x0415},
