@@ -48,7 +48,8 @@ struct Edition {
     // The font the controls draw their texts in: the dialog's, unless the
     // Windows' code page lacks a letter of them.
     ControlFont font = {nullptr, 0};
-    int dpi = 96; // the dots per inch the Windows draws at
+    int dpi = 96;    // the dots per inch the Windows draws at
+    int windows = 0; // 98: Windows 98 as Wine reports it; 0: Windows NT
 };
 
 // clang-format off
@@ -125,6 +126,17 @@ const Edition europe_english_on_1250 = In_Language(1250, 0x0409, {}, nullptr);
 // A language the disc lacks: the default, English.
 const Edition europe_russian = In_Language(1251, 0x0419, {}, nullptr);
 const Edition polish_on_1252 = In_Language(1252, 0x0415, {}, nullptr, polish, polish_letters);
+// On Windows 98, which shows texts in its own code page alone: Polish on a
+// Polish one; on a Western one, the default, English. The Polish edition
+// finds its record, and reinstalls, by its key's name in code page 1250.
+Edition On_Windows_98(Edition edition)
+{
+    edition.windows = 98;
+    return edition;
+}
+const Edition europe_polish_98 = On_Windows_98(europe_polish);
+const Edition europe_polish_on_1252_98 = On_Windows_98(In_Language(1252, 0x0415, {}, nullptr));
+const Edition polish_98 = On_Windows_98(polish);
 // At 120 dots per inch (large fonts), at home and on a Western Windows.
 const Edition europe_large = In_Language(1252, 0x0409, {}, nullptr, europe, {nullptr, 0}, 120);
 const Edition europe_polish_on_1252_large = In_Language(1252, 0x0415, europe_polish_window,
@@ -208,10 +220,12 @@ void Check_Edition_Window(const Edition &edition, ChildLog &log, const Caller & 
 // gives it (LC_ALL).
 TEST_F(InstallTest, FirstRunInstallsThenPlays)
 {
-    char expected[8] = "", language[8] = "", locale[64] = "", messages[64] = "", dpi[8] = "96";
+    char expected[8] = "", language[8] = "", locale[64] = "", messages[64] = "", dpi[8] = "96",
+         windows[8] = "0";
     GetEnvironmentVariableA("EXPECTED_CODE_PAGE", expected, sizeof(expected));
     GetEnvironmentVariableA("EXPECTED_UI_LANGUAGE", language, sizeof(language));
     GetEnvironmentVariableA("EXPECTED_DPI", dpi, sizeof(dpi));
+    GetEnvironmentVariableA("EXPECTED_WINDOWS", windows, sizeof(windows));
     GetEnvironmentVariableA("LC_ALL", locale, sizeof(locale));
     GetEnvironmentVariableA("LC_MESSAGES", messages, sizeof(messages));
     ASSERT_EQ(std::to_string(GetACP()), expected)
@@ -224,6 +238,15 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
     int drawn_at = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     ASSERT_EQ(std::to_string(drawn_at), dpi) << "the session does not draw at its dots per inch";
+    int windows_98 = std::atoi(windows) == 98;
+    if (windows_98) {
+        // The stand-in, as install.exe, must be told it runs on Windows 98.
+        WriteKey(windows_98_key, "Version", REG_SZ, "win98", 6);
+        MakeFolders("G:\\PROBE");
+        PlaceStandIn("G:\\PROBE\\install.exe");
+        Run_And_Wait("G:\\PROBE\\install.exe");
+        ASSERT_EQ("9x", log.Only("INSTALL").windows) << "Wine does not report Windows 98";
+    }
     const char uninstall[] = "msiexec /x E:\\vexmoor.msi /qn";
     struct {
         const char *how;
@@ -283,12 +306,18 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
          nullptr, &europe_large},
         {"the European disc in Polish on a Western Windows at 120 dots per inch",
          "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &europe_polish_on_1252_large},
+        {"the European disc in Polish on a Polish Windows 98", "record=G:\\VEXMOOR", "",
+         game_folder, nullptr, nullptr, &europe_polish_98},
+        {"the European disc on a Western Windows 98 with a Polish display language",
+         "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &europe_polish_on_1252_98},
+        {"the Polish edition on a Polish Windows 98", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &polish_98},
     };
     int rows_run = 0;
     for (auto &row : rows) {
         const Edition &edition = row.edition ? *row.edition : vexmoor;
         if (edition.code_page != GetACP() || edition.ui_language != GetUserDefaultUILanguage() ||
-            edition.dpi != drawn_at)
+            edition.dpi != drawn_at || (edition.windows == 98) != windows_98)
             continue;
         rows_run++;
         SCOPED_TRACE(row.how);

@@ -5,12 +5,14 @@
 // Its role is NAME, or else its own file name without the extension, in
 // capitals. It appends to the file named by STANDIN_LOG (tab-separated):
 //     start ROLE PID TIME_MS CURRENT_FOLDER COMMAND_LINE STARTF_FLAGS SHOW RECORD
-//           UNICODE_FOLDER GUARD
+//           UNICODE_FOLDER GUARD WINDOWS
 //     end   ROLE PID TIME_MS EXIT_CODE
 //     broadcast ROLE PID MS
 // where RECORD is the installation record's folder as found at the start, or
 // "<none>", UNICODE_FOLDER the current folder by its Unicode name, in UTF-8,
-// and GUARD the stack guard's value. It carries out the actions in
+// GUARD the stack guard's value, and WINDOWS "9x" where Windows says it is
+// Windows 95, 98 or ME (the high bit of GetVersion), else "nt". It carries
+// out the actions in
 // STANDIN_<ROLE> (UTF-8), separated by ';':
 //     record=FOLDER   writes the installation record naming FOLDER, as
 //                     Unicode text, under the key STANDIN_RECORD_KEY names
@@ -245,7 +247,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     Log("start\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" + folder + "\t" +
         GetCommandLineA() + "\t" + std::to_string(info.dwFlags) + "\t" +
         std::to_string(info.wShowWindow) + "\t" + Read_Record() + "\t" + Unicode_Folder() + "\t" +
-        std::to_string(__stack_chk_guard));
+        std::to_string(__stack_chk_guard) + "\t" + (GetVersion() & 0x80000000u ? "9x" : "nt"));
     UINT exit_code = Act(role, Environment("STANDIN_" + role));
     Log("end\t" + role + "\t" + pid + "\t" + std::to_string(Now_Ms()) + "\t" +
         std::to_string(exit_code));

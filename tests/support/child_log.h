@@ -22,6 +22,7 @@ struct ChildRun {
     DWORD exit_code = 0;
     long long broadcast_ms = -1;  // how long its broadcast took; -1: none ended
     unsigned long long guard = 0; // its stack guard's value
+    std::string windows;          // "9x" where Windows says it is 95 to ME, else "nt"
 };
 
 // The folder of the running test program, with a trailing backslash; the

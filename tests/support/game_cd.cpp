@@ -60,6 +60,7 @@ void FlowTest::TearDown()
 {
     DeleteTree(company_key);
     DeleteTree(other_company);
+    DeleteTree(windows_98_key);
 }
 
 void FlowTest::PlaceInstaller(const std::string &actions, const Caller &)

@@ -20,6 +20,11 @@ const int id_start = 1, id_cancel = 2, id_continue = 101, id_install = 102;
 // first run gives up after 290 of them.
 const char fast_launcher[] = "install_fast.exe";
 
+// Where Wine is told which Windows to report to a program named
+// install.exe: "Version" "win98" makes it Windows 98 (the high bit of
+// GetVersion set; the Unicode calls still work). Deleted after each test.
+const char windows_98_key[] = "Software\\Wine\\AppDefaults\\install.exe";
+
 extern const char game_folder[];    // "G:\VEXMOOR"
 extern const char missing_folder[]; // "G:\MISSING", never created
 // Game folders named outside the ANSI code page, in UTF-8.
