@@ -469,7 +469,32 @@ def check_edition(path):
         values["icon_path"] = os.path.normpath(PLAIN_ICON)
         with open(PLAIN_ICON, "rb") as file:
             values["icon"] = file.read()
+    values["key_lines"] = {name: merged[name] for name in ("key_company", "key_product",
+                                                           "key_version")}
     return values, texts
+
+
+def key_notices(source, values, languages):
+    """Windows 95 to ME open the record by its key's name in their own code
+    page: a letter of the key that the code page of one of the edition's
+    languages lacks keeps such a Windows from finding the record. Said, not
+    refused: Windows NT finds it by its Unicode name."""
+    out = []
+    for name, (text, line) in values["key_lines"].items():
+        for language in languages:
+            lacking = []
+            for char in text:
+                try:
+                    char.encode("cp%d" % language["code_page"])
+                except UnicodeEncodeError:
+                    lacking.append(char)
+            if lacking:
+                out.append('%s:%d: notice: "%s" has "%s", which code page %d of [%04X] lacks: '
+                           'Windows 95, 98 and ME of that code page cannot find the installation '
+                           'record, and run the installer at every start' % (
+                               source, line, name, "".join(lacking), language["code_page"],
+                               language["id"]))
+    return out
 
 
 def complete(language, default, merged):
@@ -717,6 +742,9 @@ def main(arguments):
         where = source if fault.line is None else "%s:%d" % (source, fault.line)
         print("%s: %s" % (where, fault), file=sys.stderr)
         return 1
+    if mode in (None, "--check"):
+        for notice in key_notices(source, values, languages):
+            print(notice, file=sys.stderr)
     if mode == "--place":
         key_product_line = read_settings(source)[0]["key_product"][1]
         print("\n".join(place(source, languages, key_product_line, sys.stdin)))
