@@ -64,44 +64,48 @@ rows=(
     "+|[0409]|:89: \"[0409]\" is the default language (\"file_language\"), whose texts come before the first \"[ID]\""
     "+|[German]|:89: [German] must be a Windows language id of four hex digits (\"0407\" German, \"0409\" English, \"0415\" Polish)"
     "+|[0499]|:89: [0499]: 0499 is no language Windows knows; give its id in hex"
-    # The icon (icons below): a file that is missing, another picture named
-    # .ico, and an ICO without both images or with more than they need.
+    # The icon (icons below): a file that is missing, no picture, a BMP, a
+    # PNG that is no picture, one that is not square, one too small, an ICO
+    # cut short.
     "icon|gone.ico|:88: \"icon\": gone.ico cannot be read: No such file or directory"
-    "icon|picture.png.ico|:88: \"icon\": picture.png.ico is a PNG picture, not an icon (.ico): save it as an icon"
-    "icon|picture.bmp.ico|:88: \"icon\": picture.bmp.ico is a BMP picture, not an icon (.ico): save it as an icon"
-    "icon|no16.ico|:88: \"icon\": no16.ico has no 16×16 image; it must have one 16×16 and one 32×32 image of 16 or 256 colours (4 or 8 bits), at most 3,638 bytes: Windows 95 to 11 draw install.exe's icon from those, and whatever else the file holds would make install.exe larger for nothing"
-    "icon|big.ico|:88: \"icon\": big.ico has a 48×48 image of 4 bits; it must have one 16×16"
-    "icon|deep.ico|:88: \"icon\": deep.ico has a 32×32 image of 32 bits; it must have one 16×16"
-    "icon|tail.ico|:88: \"icon\": tail.ico is larger than its images; it must have one 16×16"
+    "icon|words.txt|:88: \"icon\": words.txt is no picture: give a PNG, or an icon (.ico)"
+    "icon|picture.bmp|:88: \"icon\": picture.bmp is no picture: give a PNG, or an icon (.ico)"
+    "icon|broken.png|:88: \"icon\": broken.png is no picture: give a PNG, or an icon (.ico)"
+    "icon|wide.png|:88: \"icon\": wide.png is 64×32 pixels, not square"
+    "icon|small.png|:88: \"icon\": small.png is 16×16 pixels; it must be at least 32×32"
+    "icon|short.ico|:88: \"icon\": short.ico is not an icon (.ico): an image is cut short"
 )
-# The icons that the rows name, beside bad.edition: the sample's, and each
-# fault made from it.
+# The icons that the rows name, beside bad.edition, made with Pillow; and
+# two that a publisher has, which the fit rows build with: a 256-pixel PNG,
+# and an ICO of 32-bit images from 16 to 256 pixels, the largest a PNG.
 cp editions/tidewater.ico "$scratch/"
-python3 - "$scratch" <<'ICONS'
-import struct, sys
+/usr/bin/python3 - "$scratch" <<'ICONS'
+import io, sys
+from PIL import Image, ImageDraw
 folder = sys.argv[1]
-good = open(folder + "/tidewater.ico", "rb").read()
 def write(name, data):
     open("%s/%s" % (folder, name), "wb").write(data)
-def icon(images):
-    out, offset = struct.pack("<HHH", 0, 1, len(images)), 6 + 16 * len(images)
-    for size, bits, data in images:
-        out += struct.pack("<BBBBHHII", size, size, 16 if bits == 4 else 0, 0, 1, bits,
-                           len(data), offset)
-        offset += len(data)
-    return out + b"".join(data for _, _, data in images)
-def image(size, bits):
-    row, mask = (size * bits + 31) // 32 * 4, (size + 31) // 32 * 4
-    colours = 4 << bits if bits <= 8 else 0
-    return (struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0, 0, 0, 0, 0, 0) +
-            bytes(colours + size * (row + mask)))
-big, small = image(32, 4), image(16, 4)
-write("picture.png.ico", b"\x89PNG\r\n\x1a\n" + bytes(100))
-write("picture.bmp.ico", b"BM" + bytes(100))
-write("no16.ico", icon([(32, 4, big)]))
-write("big.ico", icon([(32, 4, big), (16, 4, small), (48, 4, image(48, 4))]))
-write("deep.ico", icon([(16, 4, small), (32, 32, image(32, 32))]))
-write("tail.ico", good + bytes(16))
+def picture(size, width=None):
+    image = Image.new("RGBA", (width or size, size))
+    draw = ImageDraw.Draw(image)
+    draw.ellipse((1, 1, (width or size) - 2, size - 2), fill=(20, 90, 200, 255),
+                 outline=(250, 250, 250, 255), width=max(1, size // 16))
+    return image
+def png(image):
+    out = io.BytesIO()
+    image.save(out, "PNG")
+    return out.getvalue()
+write("words.txt", b"Tidewater's icon\n")
+bmp = io.BytesIO()
+picture(32).convert("RGB").save(bmp, "BMP")
+write("picture.bmp", bmp.getvalue())
+write("broken.png", b"\x89PNG\r\n\x1a\n" + bytes(100))
+write("wide.png", png(picture(32, 64)))
+write("small.png", png(picture(16)))
+write("short.ico", open(folder + "/tidewater.ico", "rb").read()[:600])
+write("picture.png", png(picture(256)))
+# As Pillow and today's tools write it: each image a PNG.
+picture(256).save(folder + "/modern.ico", "ICO", sizes=[(16, 16), (32, 32), (48, 48), (256, 256)])
 ICONS
 # German texts, every one, for a row to add after its "[0407]" line (89):
 # each "+|LINE", the window's line on line 92.
@@ -202,7 +206,7 @@ check_row() {
 
 # What an earlier good build left in the output folder: edition.h and the
 # manifest.
-check_file() { python3 tools/edition/edition.py "$1" "$2"; }
+check_file() { /usr/bin/python3 tools/edition/edition.py "$1" "$2"; }
 check_file "$sample" "$scratch/earlier" || fail "the sample"
 for row in "${rows[@]}"; do
     rm -rf "$scratch/out"
@@ -248,6 +252,23 @@ if [ "${1:-}" = --fit ]; then
     cmp -s "$out/install.exe" build/i686/bin/english/install.exe ||
         fail "the sample's install.exe is not the tree's build/i686/bin/english/install.exe"
     [ "$(ls -A "$out")" = install.exe ] || fail "the output folder holds: $(ls -A "$out")"
+    # A publisher's PNG, and an ICO of 32-bit images from 16 to 256 pixels:
+    # install.exe's first icon has the images that Windows 95 to 11 draw,
+    # read back with icoutils.
+    for picture in picture.png modern.ico; do
+        make_bad icon "$picture"
+        out=$scratch/icon-${picture%.*}
+        if ! $edition_sh "$bad" "$out" >"$scratch/icon.log" 2>&1; then
+            fail "the icon $picture: $(cat "$scratch/icon.log")"
+            continue
+        fi
+        rm -rf "$scratch/back" && mkdir "$scratch/back"
+        wrestool -x --type=group_icon -o "$scratch/back" "$out/install.exe"
+        images=$(icotool -l "$scratch/back"/*.ico |
+            sed -E 's/.*--width=([0-9]+) .*--bit-depth=([0-9]+).*/\1:\2/' | paste -sd' ')
+        [ "$images" = "16:4 16:8 32:4 32:8 48:32" ] ||
+            fail "the icon $picture: install.exe's icon has the images $images"
+    done
 fi
 echo "$failures of the bad edition files were not refused as they should be"
 [ $failures -eq 0 ]

@@ -222,6 +222,74 @@ TEST_F(FrameTest, VersionResourceNamesTheProductInEachLanguage)
     }
 }
 
+// Each edition's first icon, as Windows reads it from install.exe: the
+// images Windows 95 to 11 draw, and its 16-colour 16-pixel image drawn by
+// Windows as its bytes say: in its palette's colours where its mask is 0,
+// the background where it is 1. The pictured edition's icon was made from a
+// PNG.
+TEST_F(FrameTest, IconsHoldTheImagesWindowsDrawsAndAreDrawnAsMade)
+{
+    const std::vector<std::pair<int, int>> images = {{16, 4}, {16, 8}, {32, 4}, {32, 8}, {48, 32}};
+    for (const char *program : {"install.exe", "english\\install.exe", "polish\\install.exe",
+                                "europe\\install.exe", "pictured\\install.exe"}) {
+        SCOPED_TRACE(program);
+        HMODULE module =
+            LoadLibraryExA((ProgramFolder() + program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_TRUE(module);
+        auto resource = [&](LPCSTR type, WORD id) -> std::string {
+            HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+            if (!found)
+                return "";
+            return std::string((const char *)LockResource(LoadResource(module, found)),
+                               SizeofResource(module, found));
+        };
+        // The group: a header of 6 bytes, then 14 for each image.
+        std::string group = resource(RT_GROUP_ICON, 1);
+        ASSERT_GE(group.size(), 6u);
+        int count = *(const WORD *)&group[4];
+        ASSERT_EQ(group.size(), 6u + 14 * count);
+        std::vector<std::pair<int, int>> found;
+        std::string small;
+        for (int i = 0; i < count; i++) {
+            const char *entry = &group[6 + 14 * i];
+            int size = (BYTE)entry[0], bits = *(const WORD *)(entry + 6);
+            found.push_back({size, bits});
+            if (size == 16 && bits == 4)
+                small = resource(RT_ICON, *(const WORD *)(entry + 12));
+        }
+        EXPECT_EQ(images, found);
+        // Header, 16 colours, 16 rows of 8 bytes, 16 rows of a 4-byte mask.
+        ASSERT_EQ(40u + 64 + 128 + 64, small.size());
+        HICON icon = CreateIconFromResourceEx((BYTE *)&small[0], (DWORD)small.size(), TRUE,
+                                              0x00030000, 16, 16, LR_DEFAULTCOLOR);
+        ASSERT_TRUE(icon);
+        for (COLORREF background : {RGB(255, 255, 255), RGB(0, 0, 0)}) {
+            std::vector<DWORD> drawn = Pixels(16, 16, [&](HDC dc) {
+                HBRUSH brush = CreateSolidBrush(background);
+                RECT all = {0, 0, 16, 16};
+                FillRect(dc, &all, brush);
+                DeleteObject(brush);
+                DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+            });
+            for (int y = 0; y < 16; y++)
+                for (int x = 0; x < 16; x++) {
+                    // Bottom row first in the bitmap.
+                    const BYTE *row = (const BYTE *)&small[40 + 64 + 8 * (15 - y)];
+                    const BYTE *mask = (const BYTE *)&small[40 + 64 + 128 + 4 * (15 - y)];
+                    int index = x % 2 ? row[x / 2] & 0xF : row[x / 2] >> 4;
+                    const BYTE *colour = (const BYTE *)&small[40 + 4 * index];
+                    DWORD made = mask[x / 8] & (0x80 >> x % 8)
+                                     ? (GetRValue(background) << 16 | GetGValue(background) << 8 |
+                                        GetBValue(background))
+                                     : (DWORD)(colour[2] << 16 | colour[1] << 8 | colour[0]);
+                    EXPECT_EQ(made, drawn[y * 16 + x]) << "at " << x << ", " << y;
+                }
+        }
+        DestroyIcon(icon);
+        FreeLibrary(module);
+    }
+}
+
 TEST_F(FrameTest, WindowIsShownWithTheShowCommandItWasGiven)
 {
     Install();

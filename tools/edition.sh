@@ -37,6 +37,8 @@ program=$output/install.exe
 # take no quote in a path.
 build=$top/build/editions/$(LC_ALL=C sed 's/[^A-Za-z0-9._-]/_/g' <<<"$name").build
 check=$top/tools/edition/edition.py
+# Debian's Python, with Debian's Pillow, which makes the icon.
+python=/usr/bin/python3
 
 [ -f "$edition" ] || made_fail "$edition: there is no such file"
 [ ! -e "$output" ] || [ -d "$output" ] || made_fail "$output: not a folder"
@@ -56,18 +58,18 @@ finish() {
 }
 trap finish EXIT
 
-bash "$top/tools/install-deps.sh"
+bash "$top/tools/install-deps.sh" --for edition
 # Every fault of the file itself shows here, before anything is built.
-python3 "$check" --check "$edition"
+"$python" "$check" --check "$edition"
 # Each language's id, and each Windows its texts are measured on: a code
 # page and a locale that has it.
-mapfile -t languages < <(python3 "$check" --languages "$edition" | cut -d' ' -f1)
-mapfile -t windows < <(python3 "$check" --measure "$edition")
+mapfile -t languages < <("$python" "$check" --languages "$edition" | cut -d' ' -f1)
+mapfile -t windows < <("$python" "$check" --measure "$edition")
 locales=()
 for each in "${windows[@]}"; do
     locales+=(--locale "${each#* }")
 done
-bash "$top/tools/install-deps.sh" "${locales[@]}"
+bash "$top/tools/install-deps.sh" --for edition "${locales[@]}"
 
 # The shipped launcher is 32-bit; fit.exe runs as the Wine here can.
 arch=$(bash "$top/tools/wine-arch.sh")
@@ -89,7 +91,7 @@ cmake --build "$build/$arch" --parallel "$(nproc)" --target edition_fit >/dev/nu
 # each in a session of its own.
 texts=()
 for id in "${languages[@]}"; do
-    python3 "$check" --texts "$edition" "$id" >"$build/texts-$id"
+    "$python" "$check" --texts "$edition" "$id" >"$build/texts-$id"
     # Wine shows the root of the Linux file system as Z:.
     texts+=("Z:$(tr / '\\' <<<"$build/texts-$id")")
 done
@@ -113,10 +115,19 @@ for i in "${!statuses[@]}"; do
     [ "${statuses[i]}" -ne 0 ] || continue
     [ "${statuses[i]}" -eq 1 ] ||
         made_fail "${reports[i]}"$'\n'"$edition: the window could not be measured"
-    python3 "$check" --place "$edition" <<<"${reports[i]}" >&2
+    "$python" "$check" --place "$edition" <<<"${reports[i]}" >&2
     failed=1
 done
 [ $failed -eq 0 ] || exit 1
+
+# Its size: the icon's images are what a publisher can change most.
+read -r icon_line icon_bytes icon_images < <("$python" "$check" --icon "$edition")
+size=$(stat -c %s "$built")
+if [ "$size" -gt 32768 ]; then
+    where=$edition
+    [ "$icon_line" = - ] || where="$edition:$icon_line: \"icon\":"
+    made_fail "$where install.exe would be $size bytes, over the 32768 it may have; its icon takes $icon_bytes of them ($icon_images): give a picture of fewer colours, or shorter texts"
+fi
 
 # Held to what the shipped launcher is held to, its icon the one that
 # edition.py checked and put beside the edition's names (Vexmoor's own file
@@ -135,4 +146,4 @@ chmod --reference="$built" "$work"
 mv -f -- "$work" "$program"
 work=""
 made_note "$program"
-echo "$program: $(stat -c %s "$program") bytes, SHA-256 $(sha256sum <"$program" | cut -d' ' -f1)"
+echo "$program: $(stat -c %s "$program") bytes, its icon $icon_bytes of them ($icon_images), SHA-256 $(sha256sum <"$program" | cut -d' ' -f1)"

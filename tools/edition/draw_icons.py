@@ -1,22 +1,27 @@
 #!/usr/bin/env python3
-"""Draws the icons of our own editions, as 16-colour ICO files of 16 and 32
-pixels, the images Windows 95 to 11 draw a program's icon from:
+"""Draws the icons of our own editions, with the images Windows 95 to 11
+draw a program's icon from (icons.py): 16 and 32 pixels in Windows' 16
+colours, kept in 4 and in 8 bits, and 48 pixels in true colour, whose edges
+are as opaque as the shape covers them.
 
-    draw_icons.py FOLDER    writes FOLDER/plain.ico, vexmoor.ico, tidewater.ico
+    draw_icons.py FOLDER    writes FOLDER/plain.ico, vexmoor.ico, tidewater.ico,
+                            and tidewater.png, the picture of 256 pixels a
+                            publisher would give (the tests build with it)
 
 Each picture is a shape measured at the pixel's centre, sampled four times
-over, in the colour of the 16 that Windows has in every display mode; what
-lies outside it is transparent. The same script gives the same bytes.
+over (eight at 48 pixels), in the colour of the 16 that Windows has in every
+display mode; what lies outside it is transparent. The same script gives the
+same bytes.
 """
+import io
 import math
 import os
-import struct
 import sys
 
-# Windows' 16 colours, in the order of its palette.
-PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
-           (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
-           (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+from PIL import Image
+
+import icons
+
 BLACK, NAVY, TEAL, SILVER, GREY, BLUE, AQUA, WHITE, GREEN, OLIVE, PURPLE, YELLOW = \
     0, 4, 6, 7, 8, 12, 14, 15, 2, 3, 5, 11
 
@@ -62,49 +67,53 @@ def tidewater(x, y):
     return (AQUA, BLUE, NAVY, TEAL)[int((wave + 0.3) / 0.3) % 4]
 
 
-def image(shape, size):
-    """The image's bitmap: its header, palette, colours and mask, bottom row
-    first, as Windows keeps an icon's image."""
-    colours, mask = [], []
-    for row in range(size - 1, -1, -1):
-        line, bits = [], []
+def picture(shape, size):
+    """The shape drawn in `size` pixels, top row first: each pixel in the
+    colour most of its samples have, as opaque as they are inside it."""
+    steps = 4 if size >= 48 else 2
+    smooth = size >= 48
+    out = Image.new("RGBA", (size, size))
+    for row in range(size):
         for column in range(size):
             votes = {}
-            for dy in (0.25, 0.75):
-                for dx in (0.25, 0.75):
-                    x = (column + dx) / size * 2 - 1
-                    y = (row + dy) / size * 2 - 1
+            for dy in range(steps):
+                for dx in range(steps):
+                    x = (column + (dx + 0.5) / steps) / size * 2 - 1
+                    y = (row + (dy + 0.5) / steps) / size * 2 - 1
                     colour = shape(x, y)
                     votes[colour] = votes.get(colour, 0) + 1
             colour = max(votes, key=lambda c: (votes[c], -1 if c is None else c))
-            line.append(0 if colour is None else colour)
-            bits.append(1 if colour is None else 0)
-        colours.append(bytes(line[i] << 4 | line[i + 1] for i in range(0, size, 2)).ljust(
-            (size // 2 + 3) // 4 * 4, b"\0"))
-        mask.append(int("".join(map(str, bits)), 2).to_bytes(size // 8, "big").ljust(4, b"\0"))
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
-    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
-    return header + palette + b"".join(colours) + b"".join(mask)
+            inside = steps * steps - votes.get(None, 0)
+            if not smooth:
+                alpha = 0 if colour is None else 255
+            else:
+                alpha = round(255 * inside / (steps * steps))
+            if colour is None:
+                colour = max((c for c in votes if c is not None), key=lambda c: votes[c],
+                             default=BLACK)
+            out.putpixel((column, row), icons.WINDOWS_COLOURS[colour] + (alpha,))
+    return out
 
 
 def icon(shape):
-    images = [image(shape, size) for size in (32, 16)]
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for size, data in zip((32, 16), images):
-        out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
-        offset += len(data)
-    return out + b"".join(images)
+    pictures = {size: picture(shape, size) for size in {size for size, _ in icons.IMAGES}}
+    return icons.write([(size, bits, icons.bitmap(pictures[size], bits))
+                        for size, bits in icons.IMAGES])
 
 
 def main(arguments):
     if len(arguments) != 1:
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
         return 2
-    for name, shape in (("plain", plain), ("vexmoor", vexmoor), ("tidewater", tidewater)):
-        path = os.path.join(arguments[0], name + ".ico")
+    made = [(name + ".ico", icon(shape))
+            for name, shape in (("plain", plain), ("vexmoor", vexmoor), ("tidewater", tidewater))]
+    png = io.BytesIO()
+    picture(tidewater, 256).save(png, "PNG", optimize=True)
+    made.append(("tidewater.png", png.getvalue()))
+    for name, data in made:
+        path = os.path.join(arguments[0], name)
         with open(path + ".new", "wb") as file:
-            file.write(icon(shape))
+            file.write(data)
         os.replace(path + ".new", path)
     return 0
 

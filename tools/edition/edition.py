@@ -24,6 +24,10 @@
                                              installer, the sound setup, the
                                              game, the game continued, and the
                                              product's name
+    edition.py --icon EDITION_FILE           prints the icon setting's line
+                                             (or "-"), the bytes its icon
+                                             takes in install.exe and its
+                                             images
     edition.py --place EDITION_FILE          reads fit.exe's lines and prints
                                              each with the setting's line and
                                              where it was measured
@@ -41,6 +45,8 @@ import os
 import re
 import struct
 import sys
+
+import icons
 
 # The launcher's buffers (launcher/, record/, children/), terminator included.
 KEY_PATH_BUFFER = 256  # "Software\company\product\version"
@@ -140,26 +146,6 @@ NOT_IN_FILE_NAMES = set('\\/:*?"<>|')
 LAUNCHER_NAME = "install.exe"
 PLAIN_ICON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "launcher",
                           "resources", "plain.ico")
-# An icon's images: Windows 95 to 11 draw a program's icon from a 16 and a
-# 32 pixel one (title bar and taskbar, Explorer and AutoPlay), and draw
-# both in 16 or 256 colours on any display.
-ICON_SIZES = (32, 16)
-ICON_BITS = (4, 8)
-
-
-def icon_image_bytes(size, bits):
-    """An icon image's length: its header, palette, colours and mask, each
-    row of the two a whole number of 32-bit words."""
-    return 40 + 4 * (1 << bits) + size * ((size * bits + 31) // 32 * 4) + size * (
-        (size + 31) // 32 * 4)
-
-
-# The largest icon the build takes: one image of each size in 256 colours.
-# A larger one (a 48 or 256 pixel image, or true colour) is kilobytes that
-# install.exe would carry for nothing Windows 95 to 11 need.
-ICON_LIMIT = 6 + 16 * len(ICON_SIZES) + sum(icon_image_bytes(size, 8) for size in ICON_SIZES)
-
-
 class Fault(Exception):
     def __init__(self, line, text):
         super().__init__(text)
@@ -344,63 +330,18 @@ def check_language_id(what, value, line):
 
 
 def check_icon(folder, value, line):
-    """The icon file's bytes: an ICO with one 16 and one 32 pixel image of
-    16 or 256 colours, and nothing more."""
+    """The icon install.exe carries, made from the picture the setting names
+    (icons.py): a PNG, or an ICO of any images."""
     path = os.path.join(folder, value)
     try:
         with open(path, "rb") as file:
             data = file.read()
     except OSError as error:
         raise Fault(line, '"icon": %s cannot be read: %s' % (value, error.strerror))
-    for start, picture in ((b"\x89PNG", "a PNG picture"), (b"BM", "a BMP picture")):
-        if data.startswith(start):
-            raise Fault(line, '"icon": %s is %s, not an icon (.ico): save it as an icon' %
-                        (value, picture))
-    count = struct.unpack_from("<H", data, 4)[0] if len(data) >= 6 else 0
-    if data[:4] != b"\0\0\1\0" or count == 0 or len(data) < 6 + 16 * count:
-        raise Fault(line, '"icon": %s is not an icon (.ico)' % value)
-    wanted = ("one 16×16 and one 32×32 image of 16 or 256 colours (4 or 8 bits), at most %s "
-              "bytes: Windows 95 to 11 draw install.exe's icon from those, and whatever else "
-              "the file holds would make install.exe larger for nothing" % format(ICON_LIMIT, ","))
-    sizes, end = [], 6 + 16 * count
-    for index in range(count):
-        size, bits, length, offset = icon_entry(data, index, value, line)
-        end = max(end, offset + length)
-        if size not in ICON_SIZES or bits not in ICON_BITS or size in sizes:
-            raise Fault(line, '"icon": %s has a %d×%d image of %d bits%s; it must have %s' % (
-                value, size, size, bits, " twice" if size in sizes else "", wanted))
-        sizes.append(size)
-    for size in ICON_SIZES:
-        if size not in sizes:
-            raise Fault(line, '"icon": %s has no %d×%d image; it must have %s' %
-                        (value, size, size, wanted))
-    if len(data) > end:
-        raise Fault(line, '"icon": %s is larger than its images; it must have %s' %
-                    (value, wanted))
-    return data
-
-
-def icon_entry(data, index, value, line):
-    """An image's size, bits, length and place, as its entry and its own
-    header give them; one that is not a Windows bitmap as it should be is
-    refused."""
-    width, height, _, _, _, _, length, offset = struct.unpack_from("<BBBBHHII", data,
-                                                                      6 + 16 * index)
-    image = data[offset:offset + length]
-    if image.startswith(b"\x89PNG") and len(image) >= 24:
-        # Vista's large images: true colour.
-        return struct.unpack_from(">I", image, 16)[0], 32, length, offset
-    if len(image) != length or length < 40:
-        raise Fault(line, '"icon": %s is not an icon (.ico): an image is cut short' % value)
-    header, size, double, planes, bits, compression = struct.unpack_from("<IiiHHI", image)
-    if (header != 40 or size != (width or 256) or double != 2 * size or planes != 1 or
-            compression != 0 or bits not in (1, 4, 8, 24, 32)):
-        raise Fault(line, '"icon": %s is not an icon (.ico): an image is not a bitmap as an '
-                    'icon\'s' % value)
-    if bits in ICON_BITS and size in ICON_SIZES and length != icon_image_bytes(size, bits):
-        raise Fault(line, '"icon": %s is not an icon (.ico): its %d×%d image is %d bytes long, '
-                    'not %d' % (value, size, size, length, icon_image_bytes(size, bits)))
-    return size, bits, length, offset
+    try:
+        return icons.make(data)
+    except icons.IconFault as fault:
+        raise Fault(line, '"icon": %s %s' % (value, fault))
 
 
 def check_shortcut(name, value, line):
@@ -465,10 +406,12 @@ def check_edition(path):
     if "icon" in merged:
         values["icon_path"] = os.path.join(os.path.dirname(os.path.abspath(path)), values["icon"])
         values["icon"] = check_icon(os.path.dirname(path), *merged["icon"])
+        values["icon_line"] = merged["icon"][1]
     else:
         values["icon_path"] = os.path.normpath(PLAIN_ICON)
         with open(PLAIN_ICON, "rb") as file:
             values["icon"] = file.read()
+        values["icon_line"] = None
     values["key_lines"] = {name: merged[name] for name in ("key_company", "key_product",
                                                            "key_version")}
     return values, texts
@@ -726,7 +669,7 @@ def place(source, languages, key_product_line, faults):
 
 def main(arguments):
     modes = {"--check": 1, "--locale": 1, "--disc": 1, "--place": 1, "--languages": 1,
-             "--texts": 2, "--measure": 1}
+             "--texts": 2, "--measure": 1, "--icon": 1}
     mode = arguments[0] if arguments[:1] and arguments[0] in modes else None
     if mode:
         arguments = arguments[1:]
@@ -748,6 +691,9 @@ def main(arguments):
     if mode == "--place":
         key_product_line = read_settings(source)[0]["key_product"][1]
         print("\n".join(place(source, languages, key_product_line, sys.stdin)))
+    if mode == "--icon":
+        print(values["icon_line"] or "-", icons.resource_bytes(values["icon"]),
+              icons.describe(values["icon"]))
     if mode == "--measure":
         for code_page in measure_on(languages):
             print(code_page, LOCALES[code_page])
