@@ -206,6 +206,39 @@ for row in "${sign_rows[@]}"; do
     fi
 done
 
+# What install-deps.sh asks apt for, for each command, on a machine that has
+# nothing: apt-get, dpkg and the rest are stand-ins that log what they are
+# asked. Signing alone asks for no Wine (nor MinGW, nor a locale).
+stubs=$scratch/stubs
+mkdir -p "$stubs"
+printf '#!/bin/sh\necho "$*" >>"%s/apt.log"\n' "$stubs" >"$stubs/apt-get"
+printf '#!/bin/sh\nexit 1\n' >"$stubs/dpkg-query"
+printf '#!/bin/sh\nexit 0\n' >"$stubs/dpkg"
+printf '#!/bin/sh\necho "$*" >>"%s/locales.log"\n' "$stubs" >"$stubs/localedef"
+printf '#!/bin/sh\nexit 0\n' >"$stubs/locale"
+printf '#!/bin/sh\nexec "$@"\n' >"$stubs/sudo"
+chmod +x "$stubs"/*
+deps_rows=(
+    "sign|osslsigncode openssl|wine mingw xorriso googletest"
+    "edition|g++-mingw-w64-i686 wine fonts-wine python3-pil|osslsigncode xorriso googletest"
+    "disc|wine osslsigncode xorriso|googletest nsis"
+)
+for row in "${deps_rows[@]}"; do
+    IFS='|' read -r what wanted unwanted <<<"$row"
+    rm -f "$stubs/apt.log" "$stubs/locales.log"
+    PATH=$stubs:$PATH bash tools/install-deps.sh --for "$what" >/dev/null 2>&1 ||
+        fail "install-deps.sh --for $what failed"
+    asked=" $(grep '^install' "$stubs/apt.log" | tr '\n' ' ') "
+    for package in $wanted; do
+        [[ "$asked" == *" $package "* ]] || fail "install-deps.sh --for $what: no $package in: $asked"
+    done
+    for package in $unwanted; do
+        [[ "$asked" != *" $package"* ]] || fail "install-deps.sh --for $what: asks for $package: $asked"
+    done
+    [ "$what" != sign ] || [ ! -e "$stubs/locales.log" ] ||
+        fail "install-deps.sh --for sign makes locales: $(cat "$stubs/locales.log")"
+done
+
 # The image, signed, installer too, from another folder with relative paths:
 # it replaces the earlier image, and every file of the folder and the
 # launcher is on it, each as SHA256SUMS says.

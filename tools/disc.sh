@@ -222,9 +222,9 @@ trap finish EXIT
 
 [ "$base" != SHA256SUMS ] || sign_fail "$image: the disc's folder would be named like SHA256SUMS"
 [ -f "$edition" ] || sign_fail "$edition: there is no such file"
-bash "$top/tools/install-deps.sh"
-python3 "$top/tools/edition/edition.py" --check "$edition"
-mapfile -t disc < <(python3 "$top/tools/edition/edition.py" --disc "$edition")
+bash "$top/tools/install-deps.sh" --for disc
+/usr/bin/python3 "$top/tools/edition/edition.py" --check "$edition"
+mapfile -t disc < <(/usr/bin/python3 "$top/tools/edition/edition.py" --disc "$edition")
 label=${disc[0]} installer=${disc[1]}
 [ -n "$sign_name" ] || sign_name=${disc[5]}
 check_places

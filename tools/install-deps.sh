@@ -1,29 +1,57 @@
 #!/usr/bin/env bash
-# Installs what building and testing the launcher needs on a Debian machine:
-# the MinGW-w64 cross compilers, Wine (32-bit, and 64-bit for machines that
-# cannot run 32-bit code) with its own fonts, Xvfb, CMake, GoogleTest's
-# sources, and the installer builders NSIS (the demo CD's setup.exe and a
-# test installer) and wixl (a test's Windows Installer package), Python,
-# which reads the edition files,
-# osslsigncode and openssl, which sign programs, xorriso, which makes the CD
-# images, Debian's pefile for Python, which reads install.exe's headers, and
-# the locales the tests run the launcher under: Polish (Wine's code page
-# 1250), German, Austrian German, French, Spanish, English (1252) and Russian
-# (1251).
+# Installs from Debian what a command of this project needs, and does
+# nothing when it is all there:
+#     install-deps.sh [--for WHAT] [--locale NAME]... [PACKAGE...]
+# WHAT is
+#     sign      tools/sign.sh: osslsigncode and openssl, which sign programs;
+#     edition   tools/edition.sh: the MinGW-w64 cross compilers, CMake, Wine
+#               (32-bit, and 64-bit for machines that cannot run 32-bit code)
+#               with its own fonts, Xvfb, and Debian's Python with Pillow,
+#               which reads the edition file and makes its icon;
+#     disc      tools/disc.sh: the edition's and signing's, and xorriso,
+#               which makes the disc image;
+#     tests     (the default) everything a developer needs: all of the
+#               above, GoogleTest's sources, the installer builders NSIS
+#               (the demo CD's setup.exe and a test installer) and wixl (a
+#               test's Windows Installer package), Debian's pefile and
+#               icoutils, which read install.exe and its icon, and the
+#               locales the tests run the launcher under: Polish (Wine's
+#               code page 1250), German, Austrian German, French, Spanish,
+#               English (1252) and Russian (1251).
 # Further Debian packages may be named as arguments, and further locales as
-# --locale NAME (tools/edition.sh asks for its edition's languages'). Does
-# nothing when everything is already there.
+# --locale NAME (tools/edition.sh asks for its edition's languages').
 set -euo pipefail
 
-locales=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8)
-options=$(getopt -n install-deps.sh -o '' -l locale: -- "$@") || exit 2
+usage() {
+    echo "usage: tools/install-deps.sh [--for sign|edition|disc|tests] [--locale NAME]... [PACKAGE...]" >&2
+    exit 2
+}
+what=tests locales=()
+options=$(getopt -n install-deps.sh -o '' -l for:,locale: -- "$@") || usage
 eval set -- "$options"
 while [ "$1" != -- ]; do
-    locales+=("$2")
+    case $1 in
+    --for) what=$2 ;;
+    --locale) locales+=("$2") ;;
+    esac
     shift 2
 done
 shift
 packages=("$@")
+
+sign=(osslsigncode openssl)
+edition=(mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake wine wine64 fonts-wine xvfb python3
+    python3-pil locales)
+case $what in
+sign) packages+=("${sign[@]}") ;;
+edition) packages+=("${edition[@]}") ;;
+disc) packages+=("${edition[@]}" "${sign[@]}" xorriso) ;;
+tests)
+    packages+=("${edition[@]}" "${sign[@]}" xorriso googletest nsis wixl python3-pefile icoutils)
+    locales+=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8)
+    ;;
+*) usage ;;
+esac
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -31,7 +59,7 @@ sudo=""
 # "pl_PL.UTF-8" is listed by locale -a as "pl_PL.utf8".
 have_locale() { locale -a 2>/dev/null | grep -qix "${1%%.*}.utf-\?8"; }
 make_locales() {
-    for name in "${locales[@]}"; do
+    for name in ${locales[@]+"${locales[@]}"}; do
         have_locale "$name" || $sudo localedef -i "${name%%.*}" -f UTF-8 "$name"
     done
 }
@@ -43,14 +71,16 @@ missing() {
         have_pkg "$pkg" || echo "$pkg"
     done
 }
-mapfile -t need < <(missing mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb \
-    cmake googletest nsis wixl python3 python3-pefile locales osslsigncode openssl xorriso \
-    ${packages[@]+"${packages[@]}"})
-# 32-bit Wine runs the shipped i686 build. Without it the tests take the
-# x86_64 road; so when a mirror cannot give it, the rest is installed, and it
-# is not asked for again for some hours (the stamp's age).
+mapfile -t need < <(missing "${packages[@]}")
+# 32-bit Wine runs the shipped i686 build, where Wine is wanted at all.
+# Without it the tests take the x86_64 road; so when a mirror cannot give
+# it, the rest is installed, and it is not asked for again for some hours
+# (the stamp's age).
 stamp=$(dirname "$(realpath "$0")")/../build/.no-wine32
-mapfile -t want < <(missing wine32:i386)
+want=()
+if [[ " ${packages[*]} " == *" wine "* ]]; then
+    mapfile -t want < <(missing wine32:i386)
+fi
 if [ ${#want[@]} -gt 0 ] && [ -n "$(find "$stamp" -mmin -360 2>/dev/null)" ]; then
     want=()
 fi
@@ -59,7 +89,7 @@ if [ ${#need[@]} -eq 0 ] && [ ${#want[@]} -eq 0 ]; then
     exit 0
 fi
 echo "Installing: ${need[*]} ${want[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ ${#want[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive

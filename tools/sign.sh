@@ -200,7 +200,7 @@ sign_main() {
             sign_fail "$signed: already there, and not written by sign.sh; it is left as it is (name another file, or move it away)"
     fi
     [ -d "$(dirname "$signed")" ] || sign_fail "$(dirname "$signed"): there is no such folder"
-    bash "$(dirname "$0")/install-deps.sh"
+    bash "$(dirname "$0")/install-deps.sh" --for sign
     sign_open
     unsigned=$(sha256sum <"$program" | cut -d' ' -f1)
     sign_file "$program" "$signed"
