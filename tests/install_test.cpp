@@ -81,8 +81,12 @@ const Edition europe = {
     "Software\\Marrowgate Studios\\Tidewater\\2.1",
     {"TWSETUP.EXE", nullptr, "TIDEWATR.BAT"}, {"TWSETUP", nullptr, "GAME"}, nullptr,
     {"Tidewater", "Play", "Quit", "Insert the Tidewater disc, then choose.", "Continue", "Install"},
-    {"Tidewater", "Game error 1"}};
-Edition In_Language(UINT code_page, LANGID ui_language, const Texts &window, const char *error,
+    {"Tidewater Setup", "Tidewater could not be started (error 1)."}};
+// A language's warning after the game is missing: its caption and text.
+struct Said {
+    const char *caption, *text;
+};
+Edition In_Language(UINT code_page, LANGID ui_language, const Texts &window, Said said,
                     const Edition &edition = europe, ControlFont font = {nullptr, 0},
                     int dpi = 96)
 {
@@ -91,8 +95,10 @@ Edition In_Language(UINT code_page, LANGID ui_language, const Texts &window, con
     speaking.ui_language = ui_language;
     if (!window.empty())
         speaking.window = window;
-    if (error)
-        speaking.warning[1] = error;
+    if (said.caption) {
+        speaking.warning[0] = said.caption;
+        speaking.warning[1] = said.text;
+    }
     speaking.font = font;
     speaking.dpi = dpi;
     return speaking;
@@ -103,29 +109,32 @@ const ControlFont polish_letters = {"Tahoma", EASTEUROPE_CHARSET};
 const ControlFont german_letters = {"Tahoma", ANSI_CHARSET};
 const Edition europe_german = In_Language(1252, 0x0407,
     {"Tidewater", "Spielen", "Beenden", u8"Tidewater-CD einlegen, dann w\u00E4hlen.", "Fortsetzen", "Installieren"},
-    "Spielfehler 1");
+    {"Tidewater-Installation", "Tidewater konnte nicht gestartet werden (Fehler 1)."});
 // Austrian German, which the disc lacks: German, of the same primary language.
-const Edition europe_austrian = In_Language(1252, 0x0C07, europe_german.window, "Spielfehler 1");
+const Said german_said = {europe_german.warning[0], europe_german.warning[1]};
+const Edition europe_austrian = In_Language(1252, 0x0C07, europe_german.window, german_said);
 const Edition europe_french = In_Language(1252, 0x040C,
     {"Tidewater", "Jouer", "Quitter", u8"Ins\u00E9rez le CD Tidewater et choisissez.", "Continuer", "Installer"},
-    "Erreur du jeu 1");
+    {"Installation de Tidewater", "Impossible de lancer Tidewater (erreur 1)."});
 const Edition europe_spanish = In_Language(1252, 0x0C0A,
     {"Tidewater", "Jugar", "Salir", "Inserte el CD de Tidewater y elija.", "Continuar", "Instalar"},
-    "Error del juego 1");
+    {u8"Instalaci\u00F3n de Tidewater", "No se pudo iniciar Tidewater (error 1)."});
 const Texts europe_polish_window = {"Tidewater", "Graj", u8"Zako\u0144cz",
     u8"W\u0142\u00F3\u017C p\u0142yt\u0119 Tidewater i wybierz.", "Kontynuuj", "Zainstaluj"};
-const Edition europe_polish = In_Language(1250, 0x0415, europe_polish_window, u8"B\u0142\u0105d gry 1");
+const Said polish_said = {"Instalacja gry Tidewater",
+    u8"Nie mo\u017Cna uruchomi\u0107 gry Tidewater (b\u0142\u0105d 1)."};
+const Edition europe_polish = In_Language(1250, 0x0415, europe_polish_window, polish_said);
 // Polish on a Western Windows: its letters outside code page 1252 read right.
 const Edition europe_polish_on_1252 = In_Language(1252, 0x0415, europe_polish_window,
-                                                  u8"B\u0142\u0105d gry 1", europe, polish_letters);
+                                                  polish_said, europe, polish_letters);
 // German on a Cyrillic Windows, which lacks its "\u00E4".
 const Edition europe_german_on_1251 = In_Language(1251, 0x0407, europe_german.window,
-                                                  "Spielfehler 1", europe, german_letters);
+                                                  german_said, europe, german_letters);
 // English on a Central European Windows, which has all its letters.
-const Edition europe_english_on_1250 = In_Language(1250, 0x0409, {}, nullptr);
+const Edition europe_english_on_1250 = In_Language(1250, 0x0409, {}, {});
 // A language the disc lacks: the default, English.
-const Edition europe_russian = In_Language(1251, 0x0419, {}, nullptr);
-const Edition polish_on_1252 = In_Language(1252, 0x0415, {}, nullptr, polish, polish_letters);
+const Edition europe_russian = In_Language(1251, 0x0419, {}, {});
+const Edition polish_on_1252 = In_Language(1252, 0x0415, {}, {}, polish, polish_letters);
 // On Windows 98, which shows texts in its own code page alone: Polish on a
 // Polish one; on a Western one, the default, English. The Polish edition
 // finds its record, and reinstalls, by its key's name in code page 1250.
@@ -135,12 +144,12 @@ Edition On_Windows_98(Edition edition)
     return edition;
 }
 const Edition europe_polish_98 = On_Windows_98(europe_polish);
-const Edition europe_polish_on_1252_98 = On_Windows_98(In_Language(1252, 0x0415, {}, nullptr));
+const Edition europe_polish_on_1252_98 = On_Windows_98(In_Language(1252, 0x0415, {}, {}));
 const Edition polish_98 = On_Windows_98(polish);
 // At 120 dots per inch (large fonts), at home and on a Western Windows.
-const Edition europe_large = In_Language(1252, 0x0409, {}, nullptr, europe, {nullptr, 0}, 120);
+const Edition europe_large = In_Language(1252, 0x0409, {}, {}, europe, {nullptr, 0}, 120);
 const Edition europe_polish_on_1252_large = In_Language(1252, 0x0415, europe_polish_window,
-    u8"B\u0142\u0105d gry 1", europe, polish_letters, 120);
+    polish_said, europe, polish_letters, 120);
 // The rows without another edition.
 const Edition vexmoor = {
     "install.exe", 1252, 0x0409, company_key, product_key, record_key,
