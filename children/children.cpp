@@ -1,6 +1,7 @@
 #include "children/children.h"
-#include "launcher/guard.h"
-#include "launcher/text.h"
+#include "base/guard.h"
+#include "base/system.h"
+#include "base/text.h"
 
 #include <iterator>
 
@@ -81,23 +82,6 @@ void Fill_Startup_Info()
     startinfo.dwFlags = STARTF_FORCEONFEEDBACK;
     // Without STARTF_USESHOWWINDOW the system does not apply it.
     startinfo.wShowWindow = SW_SHOW;
-}
-
-// The function `name` of the system's DLL `dll` ("shell32.dll"), loaded
-// from the system folder alone, as the type `Function`, or null. The DLL
-// stays loaded.
-template <typename Function> Function System_Function(const char *dll, const char *name)
-{
-    char path[MAX_PATH];
-
-    int length = (int)GetSystemDirectoryA(path, std::size(path));
-    if (length == 0 || length + 1 + lstrlenA(dll) >= (int)std::size(path))
-        return nullptr;
-    lstrcatA(path, "\\");
-    lstrcatA(path, dll);
-    HMODULE module = LoadLibraryA(path);
-    // Through void (*)(void), which any function pointer converts to.
-    return module ? (Function)(void (*)(void))GetProcAddress(module, name) : nullptr;
 }
 
 // Starts `line` through the shell, which asks the user for the elevation
@@ -224,8 +208,7 @@ int Do_Process(const char *command, HWND owner, int suspended)
     // launcher's only thread; so the box is held back here, as for folder
     // changes, and the child starts with Windows' default error mode rather
     // than this one.
-    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    SetErrorMode(mode | SEM_FAILCRITICALERRORS);
+    UINT mode = Hold_Critical_Errors();
     DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_DEFAULT_ERROR_MODE;
     if (suspended)
         flags |= CREATE_SUSPENDED;

@@ -1,7 +1,8 @@
 #include "folders/folders.h"
+#include "base/system.h"
+#include "base/text.h"
 #include "folders/dos.h"
 #include "launcher/launcher.h"
-#include "launcher/text.h"
 
 #include <iterator>
 
@@ -14,20 +15,15 @@ namespace
 // Makes `drive` (A = 0) current and enters `path`; 0 on success. With no
 // disc in the drive (a multi-disc installer that ended on another disc, a
 // record naming an empty drive), Windows would answer with its critical-error
-// box ("There is no disk in the drive"), and the launcher's only thread would
-// sit in it, answering no other program, until the player clicked. The box
-// is held back for these changes only and the mode restored at once: there is
-// one thread, so nothing else runs meanwhile, and the children inherit the
-// mode the launcher was given, so that installers and the game still ask for
-// their discs as they do when Explorer starts them.
+// box, which is held back for these changes only (base/system.h): there is
+// one thread, so nothing else runs meanwhile.
 //
 // `wide`, when given, is the same folder by its Unicode name, tried first.
 // Where Windows lacks the Unicode call (95, 98 and ME), or the Unicode name
 // cannot be entered, the ANSI name is tried as before.
 int Change_Folder(int drive, const char *path, const WCHAR *wide = nullptr)
 {
-    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    SetErrorMode(mode | SEM_FAILCRITICALERRORS);
+    UINT mode = Hold_Critical_Errors();
     setdisk(drive);
     int result = wide && SetCurrentDirectoryW(wide) ? 0 : chdir(path);
     SetErrorMode(mode);

@@ -5,8 +5,8 @@
 // runtime's would for WinMain, and two things of the launcher's own: it
 // seeds the stack guard, and it keeps DLLs loaded by name out of its own
 // folder.
-#include "launcher/guard.h"
-#include "launcher/text.h"
+#include "base/guard.h"
+#include "base/system.h"
 
 #include <windows.h>
 
@@ -26,7 +26,8 @@ typedef BOOL(WINAPI *Set_Dll_Directories)(DWORD);
 // child programs keep their own search order.
 void Limit_Dll_Search()
 {
-    auto set_directories = Kernel_Function<Set_Dll_Directories>("SetDefaultDllDirectories");
+    auto set_directories =
+        System_Function<Set_Dll_Directories>("kernel32.dll", "SetDefaultDllDirectories");
     if (set_directories)
         set_directories(search_system32);
 }

@@ -1,5 +1,5 @@
 #include "launcher/face.h"
-#include "launcher/text.h"
+#include "base/text.h"
 
 #include <iterator>
 

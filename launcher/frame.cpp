@@ -1,10 +1,10 @@
 #include "launcher/frame.h"
+#include "base/guard.h"
+#include "base/text.h"
 #include "launcher/face.h"
-#include "launcher/guard.h"
 #include "launcher/install.h"
 #include "launcher/launcher.h"
 #include "launcher/play.h"
-#include "launcher/text.h"
 
 #include <iterator>
 
@@ -33,11 +33,11 @@ const char box_class[] = "#32770";
 // for an atom.
 const char edition_property[] = "Install.Edition";
 
-// The buttons' ids in the dialog template.
-const WPARAM id_start = 1;
-const WPARAM id_cancel = 2;
-const WPARAM id_continue = 101;
-const WPARAM id_install = 102;
+// The buttons' ids in the dialog template (ids.h).
+const WPARAM id_start = ID_START;
+const WPARAM id_cancel = ID_CANCEL;
+const WPARAM id_continue = ID_CONTINUE;
+const WPARAM id_install = ID_INSTALL;
 
 // Set while a flow runs. Its waits answer the messages that other programs
 // send (children.h), and a command among them, a WM_COMMAND or a BM_CLICK
@@ -188,17 +188,12 @@ NO_BUFFER void Register_Class(HINSTANCE instance)
 
 // The launcher window (id 0) and each control of its template, and the
 // text of each in the run's language.
+#define WINDOW_TEXT(id, name) {id, text_##name},
 const struct {
     int id;
     Text_Id text;
-} window_texts[] = {
-    {0, text_caption},
-    {0xFFFF, text_line},
-    {id_start, text_start_button},
-    {id_continue, text_continue_button},
-    {id_install, text_install_button},
-    {id_cancel, text_cancel_button},
-};
+} window_texts[] = {LAUNCHER_WINDOW(WINDOW_TEXT)};
+#undef WINDOW_TEXT
 
 // Sets the text of the launcher window or of one of its controls, given as
 // Unicode.

@@ -54,7 +54,7 @@ int Exec_SetSound(HWND window)
 {
     // "Setsound.exe /DE": the edition's build has checked that its program
     // and switch leave room here for the letter and the terminator.
-    char command[MAX_PATH];
+    char command[COMMAND_BUFFER];
     // The drive the launcher was started from: the sound setup finds the
     // CD's files there. A disc shared as "\\server\cd" has no letter to
     // give, and the switch goes alone.

@@ -1,7 +1,8 @@
 // The language the launcher speaks: the player's, where the edition has it.
 #include "launcher/language.h"
+#include "base/system.h"
+#include "base/text.h"
 #include "launcher/launcher.h"
-#include "launcher/text.h"
 
 #include <iterator>
 
@@ -92,7 +93,7 @@ DWORD Script_Group(LANGID id)
 // of the user's locale.
 LANGID Display_Language()
 {
-    auto ui = Kernel_Function<Ui_Language>("GetUserDefaultUILanguage");
+    auto ui = System_Function<Ui_Language>("kernel32.dll", "GetUserDefaultUILanguage");
     return ui ? ui() : GetUserDefaultLangID();
 }
 
@@ -103,7 +104,8 @@ int Preferred_Languages(LANGID (&wanted)[max_wanted], int count)
     WCHAR list[128];
     ULONG languages = 0, size = std::size(list);
 
-    auto preferred = Kernel_Function<Preferred_Ui_Languages>("GetUserPreferredUILanguages");
+    auto preferred =
+        System_Function<Preferred_Ui_Languages>("kernel32.dll", "GetUserPreferredUILanguages");
     if (!preferred || !preferred(mui_language_id, &languages, list, &size))
         return count;
     // "0409\0" "0415\0" ... "\0": four hex digits each.

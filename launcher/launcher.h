@@ -3,6 +3,8 @@
 // edition's are given here.
 #pragma once
 
+#include "base/ids.h"
+
 #include <windows.h>
 
 // The three names that locate the installation record, always passed
@@ -17,30 +19,16 @@ extern const char szVersionName[];
 // "+" and its Unicode number ("Halvaro +0141owcy cieni install.exe").
 extern const char launcher_mutex[];
 
-// The texts of each language, in UTF-8, one after the other in this order,
-// each ended by its terminator: the window's caption, its line and its
-// buttons left to right; the caption of every warning box ("Install"); what
-// a warning shows for an empty argument ("(untitled)"); and the warnings,
-// each with exactly one "%s": "Cannot Find %s", "Game Run Error %s",
-// "Folder Error %s", "Installation complete %s" and "Installation
-// incomplete %s" (both after the Install command), and "Installation
-// Incomplete %s" (the first run).
-enum Text_Id {
-    text_caption,
-    text_line,
-    text_start_button,
-    text_continue_button,
-    text_install_button,
-    text_cancel_button,
-    text_warning_caption,
-    text_untitled,
-    text_cannot_find,
-    text_game_run_error,
-    text_folder_error,
-    text_install_complete,
-    text_install_incomplete,
-    text_first_run_incomplete,
-};
+// The texts of each language, in UTF-8, one after the other in the order of
+// ids.h, each ended by its terminator: Vexmoor's caption "Vexmoor", its line
+// and buttons, the warnings' caption "Install", "(untitled)" for an empty
+// argument, and the warnings "Cannot Find %s", "Game Run Error %s", "Folder
+// Error %s", "Installation complete %s" and "Installation incomplete %s"
+// (both after the Install command), and "Installation Incomplete %s" (the
+// first run).
+#define LAUNCHER_TEXT_ID(name) text_##name,
+enum Text_Id { LAUNCHER_TEXTS(LAUNCHER_TEXT_ID) text_count };
+#undef LAUNCHER_TEXT_ID
 extern const char edition_texts[];
 
 // One of the edition's languages.

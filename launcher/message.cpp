@@ -1,12 +1,12 @@
 #include "launcher/launcher.h"
-#include "launcher/text.h"
+#include "base/text.h"
 
 #include <iterator>
 
 namespace
 {
 // The box's text, as the launcher has always held it: 575 characters.
-const int text_size = 576;
+const int text_size = WARNING_BUFFER;
 
 // Copies `from` onto the end of `text`, as much as fits; returns the new end.
 int Append(WCHAR (&text)[text_size], int end, const WCHAR *from)

@@ -1,11 +1,12 @@
 #include "record/record.h"
-#include "launcher/guard.h"
-#include "launcher/text.h"
+#include "base/guard.h"
+#include "base/ids.h"
+#include "base/text.h"
 
 #include <iterator>
 
-char szFolderRead[MAX_PATH];
-WCHAR szFolderReadW[MAX_PATH];
+char szFolderRead[FOLDER_BUFFER];
+WCHAR szFolderReadW[FOLDER_BUFFER];
 
 namespace
 {
@@ -14,7 +15,7 @@ namespace
 // takes nothing else, get it in that code page.
 LONG Open_Key(HKEY parent, const WCHAR *name, REGSAM access, HKEY *key)
 {
-    char ansi[256];
+    char ansi[KEY_PATH_BUFFER];
 
     if (Unicode_Windows())
         return RegOpenKeyExW(parent, name, 0, access, key);
@@ -23,7 +24,7 @@ LONG Open_Key(HKEY parent, const WCHAR *name, REGSAM access, HKEY *key)
 }
 LONG Delete_Key(HKEY parent, const WCHAR *name)
 {
-    char ansi[256];
+    char ansi[KEY_PATH_BUFFER];
 
     if (Unicode_Windows())
         return RegDeleteKeyW(parent, name);
@@ -39,7 +40,7 @@ LONG First_Subkey(HKEY key, WCHAR (&name)[256])
 // The key "Software\<company>\<product>\<version>", from the UTF-8 names
 // in `parts` (the first "Software"), into `path`, with where the product's
 // and the version's names start in it; 0 when it does not fit.
-int Build_Key_Path(WCHAR (&path)[256], const char *const (&parts)[4], int (&starts)[2])
+int Build_Key_Path(WCHAR (&path)[KEY_PATH_BUFFER], const char *const (&parts)[4], int (&starts)[2])
 {
     int end = 0;
 
@@ -73,7 +74,7 @@ template <typename Char> DWORD Text_Length(const Char *data, DWORD size)
 // empty when Windows lacks the function (95, 98 and ME have only a stub),
 // when the value is not text (the ANSI reading takes other types byte for
 // byte, which this one would not), or when it does not fit.
-void Read_Wide(HKEY key, WCHAR (&wide)[MAX_PATH])
+void Read_Wide(HKEY key, WCHAR (&wide)[FOLDER_BUFFER])
 {
     DWORD type, size = sizeof(wide), length = 0;
 
@@ -154,10 +155,10 @@ void Delete_Record_Key(HKEY company, const WCHAR *product, const WCHAR *version)
 
 int ReadRegistry(const char *company, const char *product, const char *version)
 {
-    WCHAR path[256];
+    WCHAR path[KEY_PATH_BUFFER];
     int starts[2];
-    char value[MAX_PATH];
-    WCHAR wide[MAX_PATH];
+    char value[FOLDER_BUFFER];
+    WCHAR wide[FOLDER_BUFFER];
     DWORD size = sizeof(value);
     HKEY key;
 
@@ -188,7 +189,7 @@ int ReadRegistry(const char *company, const char *product, const char *version)
 
 int DeleteRegistry(const char *company, const char *product, const char *version)
 {
-    WCHAR path[256];
+    WCHAR path[KEY_PATH_BUFFER];
     int starts[2];
     HKEY key;
 

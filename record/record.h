@@ -3,18 +3,20 @@
 // writes it; the launcher reads it and, before a reinstall, deletes it.
 #pragma once
 
+#include "base/ids.h"
+
 #include <windows.h>
 
 // The game folder as the last successful ReadRegistry left it; always a
 // terminated text, empty until the first successful read.
-extern char szFolderRead[MAX_PATH];
+extern char szFolderRead[FOLDER_BUFFER];
 // The same value as Unicode text, read by the same ReadRegistry, where
 // Windows has the Unicode registry functions (NT and later); empty where it
 // has not, and when the value is not text. The registry keeps text as
 // Unicode, and the ANSI reading turns a character that the ANSI code page
 // lacks into another one or "?": a game folder under a profile named in
 // another script is entered by this name.
-extern WCHAR szFolderReadW[MAX_PATH];
+extern WCHAR szFolderReadW[FOLDER_BUFFER];
 
 // The names are UTF-8: the key is opened by its Unicode name on Windows NT,
 // where a record that a Unicode installer wrote under names outside the ANSI

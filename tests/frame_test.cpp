@@ -1,5 +1,6 @@
 // install.exe end to end: started from the CD-like drive E:, driven through
 // its window from this process.
+#include "base/ids.h"
 #include "support/child_log.h"
 #include "support/launcher_driver.h"
 #include "support/message_watch.h"
@@ -117,11 +118,12 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
         int x, y, width, height;
         DWORD style;
     } expected_controls[] = {
-        {"Button", 1, "Starten", 16, 60, 50, 14, button | BS_DEFPUSHBUTTON},
-        {"Button", 2, "Cancel", 220, 60, 50, 14, button | BS_PUSHBUTTON},
-        {"Static", 0xFFFF, static_text, 12, 25, 160, 8, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
-        {"Button", 101, "Fortsetzen", 84, 60, 50, 14, button | BS_PUSHBUTTON},
-        {"Button", 102, "Installieren", 152, 60, 50, 14, button | BS_PUSHBUTTON},
+        {"Button", ID_START, "Starten", 16, 60, 50, 14, button | BS_DEFPUSHBUTTON},
+        {"Button", ID_CANCEL, "Cancel", 220, 60, 50, 14, button | BS_PUSHBUTTON},
+        {"Static", ID_LINE, static_text, 12, 25, 160, 8,
+         WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT},
+        {"Button", ID_CONTINUE, "Fortsetzen", 84, 60, 50, 14, button | BS_PUSHBUTTON},
+        {"Button", ID_INSTALL, "Installieren", 152, 60, 50, 14, button | BS_PUSHBUTTON},
     };
     std::vector<Control> controls = ReadControls(window);
     ASSERT_EQ(std::size(expected_controls), controls.size());

@@ -176,13 +176,13 @@ void Check_Edition_Window(const Edition &edition, ChildLog &log, const Caller & 
     for (const Control &control : ReadControls(window)) {
         texts.push_back(control.unicode_text);
         // A button's text stands clear of its edges; the line's must not wrap.
-        int room = control.rect.right - control.rect.left - (control.id == 0xFFFF ? 0 : 6);
+        int room = control.rect.right - control.rect.left - (control.id == ID_LINE ? 0 : 6);
         EXPECT_LE(TextWidth(control.unicode_text, edition.font), room) << control.unicode_text;
     }
     EXPECT_EQ(edition.window, texts);
     // Drawn in another face, or cut at the end of its place, the line would
     // show other ink than it has in its font.
-    HWND line = GetDlgItem(window, 0xFFFF);
+    HWND line = GetDlgItem(window, ID_LINE);
     int ink = InkWidth(edition.window[3], edition.font);
     EXPECT_GT(ink, 0);
     EXPECT_TRUE(Poll(3000, [&] { return InkWidth(line) == ink; }))

@@ -32,7 +32,7 @@
 //     broadcast       sends WM_FONTCHANGE to every top-level window, as an
 //                     installer does after adding a font, and logs the MS
 //                     the call took: it returns once every window answered
-#include "launcher/guard.h"
+#include "base/guard.h"
 
 #include <windows.h>
 

@@ -4,6 +4,7 @@
 // and REPLAY.BAT (REPLAY).
 #pragma once
 
+#include "base/ids.h"
 #include "support/child_log.h"
 #include "support/message_watch.h"
 
@@ -15,7 +16,8 @@
 using Texts = std::vector<std::string>;
 
 // The launcher's buttons: Starten, Cancel, Fortsetzen, Installieren.
-const int id_start = 1, id_cancel = 2, id_continue = 101, id_install = 102;
+const int id_start = ID_START, id_cancel = ID_CANCEL, id_continue = ID_CONTINUE,
+          id_install = ID_INSTALL;
 // install.exe built with record polls that pause 10 ms instead of 1 s: the
 // first run gives up after 290 of them.
 const char fast_launcher[] = "install_fast.exe";

@@ -5,6 +5,7 @@
 //                            installs and plays, then the launcher window;
 //                            saves a screenshot of each step in FOLDER and
 //                            prints what happened
+#include "base/ids.h"
 #include "screenshot.h"
 
 #include <windows.h>
@@ -261,7 +262,7 @@ int Second_Run()
     HWND window = Wait_For("Install", nullptr, 20000);
     if (!window)
         return Fail("the launcher window did not appear");
-    const int buttons[] = {1, 101, 102, 2};
+    const int buttons[] = {ID_START, ID_CONTINUE, ID_INSTALL, ID_CANCEL};
     for (int id : buttons) {
         GetDlgItemTextA(window, id, text, sizeof(text));
         printf(" [%s]", text);
@@ -270,7 +271,7 @@ int Second_Run()
     Shot(nullptr, "launcher");
     Shot(window, "launcher-window");
     printf("7. The tour presses \"Fortsetzen\": REPLAY.BAT resumes the game.\n");
-    PostMessageA(GetDlgItem(window, 101), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(window, ID_CONTINUE), BM_CLICK, 0, 0);
     HWND game = Wait_For("VexmoorDemo", nullptr, 20000);
     if (!game)
         return Fail("REPLAY.BAT did not start the demo game");

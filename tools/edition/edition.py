@@ -48,12 +48,33 @@ import sys
 
 import icons
 
-# The launcher's buffers (launcher/, record/, children/), terminator included.
-KEY_PATH_BUFFER = 256  # "Software\company\product\version"
-COMMAND_BUFFER = 260  # a program's command line
-WARNING_BUFFER = 576  # a warning's text once formatted
-FOLDER_BUFFER = 260  # the longest folder a warning names
-FACE_BUFFER = 32  # a font's name
+# The launcher's shared facts, written in base/ids.h: the order of each
+# language's texts, the window's texts, and the launcher's buffers.
+IDS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "base", "ids.h")
+
+
+def read_ids(path=IDS):
+    """The texts' names in their order, the window's in its, and the buffers'
+    sizes ({"KEY_PATH_BUFFER": 256, ...}), as base/ids.h gives them."""
+    with open(path, encoding="utf-8") as file:
+        text = file.read()
+
+    def items(macro):
+        body = re.search(r"#define %s\(X\)((?:[^\n]*\\\n)*[^\n]*)" % macro, text).group(1)
+        return [item.split(",")[-1].strip() for item in re.findall(r"X\(([^)]*)\)", body)]
+
+    sizes = {name: int(value) for name, value in re.findall(r"#define (\w+_BUFFER) (\d+)", text)}
+    return tuple(items("LAUNCHER_TEXTS")), tuple(items("LAUNCHER_WINDOW")), sizes
+
+
+TEXTS, WINDOW_TEXTS, BUFFERS = read_ids()
+KEY_PATH_BUFFER = BUFFERS["KEY_PATH_BUFFER"]  # "Software\company\product\version"
+COMMAND_BUFFER = BUFFERS["COMMAND_BUFFER"]  # a program's command line
+WARNING_BUFFER = BUFFERS["WARNING_BUFFER"]  # a warning's text once formatted
+FOLDER_BUFFER = BUFFERS["FOLDER_BUFFER"]  # the longest folder a warning names
+FACE_BUFFER = BUFFERS["FACE_BUFFER"]  # a font's name
+# The warnings' texts: the others.
+WARNING_TEXTS = tuple(name for name in TEXTS if name not in WINDOW_TEXTS)
 LABEL_LENGTH = 16  # a disc's label, in characters
 
 # Windows' single-byte ANSI code pages, which the launcher's texts may be
@@ -116,15 +137,7 @@ SETTINGS = {
 OPTIONAL = {"caption", "sound_setup", "sound_drive_switch", "icon"}
 # What each language gives of its own, the default's above the first
 # "[ID]"; every other setting is given once, for all.
-LANGUAGE_SETTINGS = ("code_page", "caption", "line", "start_button", "continue_button",
-                     "install_button", "cancel_button", "warning_caption", "untitled",
-                     "cannot_find", "game_run_error", "folder_error", "install_complete",
-                     "install_incomplete", "first_run_incomplete", "file_description")
-# The window's texts, in the order of the launcher's table (launcher.h).
-WINDOW_TEXTS = ("caption", "line", "start_button", "continue_button", "install_button",
-                "cancel_button")
-WARNING_TEXTS = ("warning_caption", "untitled", "cannot_find", "game_run_error", "folder_error",
-                 "install_complete", "install_incomplete", "first_run_incomplete")
+LANGUAGE_SETTINGS = ("code_page",) + TEXTS + ("file_description",)
 # The font character set whose letters each code page has, as Windows numbers
 # them (EASTEUROPE_CHARSET for 1250).
 CHARSETS = {874: 222, 1250: 238, 1251: 204, 1252: 0, 1253: 161, 1254: 162, 1255: 177,
@@ -517,8 +530,7 @@ def language_rows(languages):
     for language in languages:
         rows.append("{0x%04X, %d, %d, %d}" % (language["id"], language["code_page"],
                                               CHARSETS[language["code_page"]], len(texts)))
-        texts += b"".join(language["texts"][name].encode("utf-8") + b"\0"
-                          for name in WINDOW_TEXTS + WARNING_TEXTS)
+        texts += b"".join(language["texts"][name].encode("utf-8") + b"\0" for name in TEXTS)
     return c_string(texts[:-1]), ", ".join(rows)
 
 
@@ -565,6 +577,9 @@ def header(values, languages, source):
               (("COMPANY", company), ("PRODUCT", product), ("VERSION", version))]
     lines += [
         "#define EDITION_MUTEX %s" % c_string(lock_name(company, product)),
+        # What the texts and names were checked against (base/ids.h).
+        "#define EDITION_TEXT_COUNT %d" % len(TEXTS),
+    ] + ["#define EDITION_%s %d" % (name, size) for name, size in sorted(BUFFERS.items())] + [
         "#define EDITION_TEXTS %s" % texts,
         "#define EDITION_LANGUAGES %s" % rows,
         "#define EDITION_FILE_VERSION %s" % c_string(version_text),

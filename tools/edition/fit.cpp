@@ -19,6 +19,7 @@
 // when all fit; 2 when it cannot measure as asked: the template or a TEXTS
 // cannot be read, or this Windows' code page or dots per inch are not those
 // asked for.
+#include "base/ids.h"
 #include "launcher/face.h"
 
 #include <windows.h>
@@ -31,14 +32,15 @@
 
 namespace
 {
-// The controls of the template, by id, and the setting that names each text.
+// The controls of the template, by id, and the setting that names each text
+// (base/ids.h). The window itself (id 0), its caption, is measured on its
+// own.
+#define WINDOW_TEXT(id, setting) {id, #setting},
 const struct {
     int id;
     const char *setting;
-} controls[] = {
-    {1, "start_button"},      {2, "cancel_button"},    {0xFFFF, "line"},
-    {101, "continue_button"}, {102, "install_button"},
-};
+} controls[] = {LAUNCHER_WINDOW(WINDOW_TEXT)};
+#undef WINDOW_TEXT
 
 // The language being measured, as its TEXTS gives it, and where.
 struct Language {
@@ -96,7 +98,7 @@ int Set_Texts(HWND window, const char *path)
         if (std::strcmp(line, "caption") == 0)
             SetWindowTextW(window, text);
         for (auto &control : controls)
-            if (std::strcmp(line, control.setting) == 0)
+            if (control.id && std::strcmp(line, control.setting) == 0)
                 SetDlgItemTextW(window, control.id, text);
     }
     std::fclose(file);
@@ -257,7 +259,7 @@ int Control_Fault(HWND window, int id, const char *setting)
     GetWindowTextW(control, text, (int)std::size(text));
     RECT rect;
     GetClientRect(control, &rect);
-    int room = rect.right - (id == 0xFFFF ? 0 : button_margin);
+    int room = rect.right - (id == ID_LINE ? 0 : button_margin);
     HFONT font = (HFONT)SendMessageW(control, WM_GETFONT, 0, 0);
     return Text_Fault(setting, font, text, room, margin_part);
 }
@@ -270,6 +272,8 @@ int Speak_Language(HWND window)
     language.where = language.code_page == GetACP() ? "home" : "shared";
     bool lacking = false;
     for (auto &control : controls) {
+        if (!control.id)
+            continue;
         wchar_t text[512] = L"";
         GetDlgItemTextW(window, control.id, text, (int)std::size(text));
         lacking = lacking || Lacks_Letters(text);
@@ -277,10 +281,11 @@ int Speak_Language(HWND window)
     if (!lacking)
         return 1;
     language.where = "foreign";
-    HFONT font =
-        Foreign_Font((HFONT)SendDlgItemMessageW(window, 1, WM_GETFONT, 0, 0), language.charset);
+    HFONT font = Foreign_Font((HFONT)SendDlgItemMessageW(window, ID_START, WM_GETFONT, 0, 0),
+                              language.charset);
     for (auto &control : controls)
-        SendDlgItemMessageW(window, control.id, WM_SETFONT, (WPARAM)font, FALSE);
+        if (control.id)
+            SendDlgItemMessageW(window, control.id, WM_SETFONT, (WPARAM)font, FALSE);
     return font != nullptr;
 }
 
@@ -311,7 +316,8 @@ int Measure_Language(HMODULE program, const char *texts)
     } else {
         faults = Caption_Fault(window);
         for (auto &control : controls)
-            faults += Control_Fault(window, control.id, control.setting);
+            if (control.id)
+                faults += Control_Fault(window, control.id, control.setting);
     }
     DestroyWindow(window);
     return faults < 0 ? 2 : faults > 0 ? 1 : 0;

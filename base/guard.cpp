@@ -4,7 +4,7 @@
 // ids, the tick count and the performance counter: different in every run,
 // so that a crafted input (an installation record, say) cannot carry the
 // value that an overrun would have to write over it.
-#include "launcher/guard.h"
+#include "base/guard.h"
 
 #include <windows.h>
 

@@ -1,15 +1,9 @@
-#include "launcher/text.h"
+#include "base/text.h"
 
 int Unicode_Windows()
 {
     // The high bit of GetVersion is set on Windows 95, 98 and ME alone.
     return (GetVersion() & 0x80000000u) == 0;
-}
-
-FARPROC Kernel_Address(const char *name)
-{
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel ? GetProcAddress(kernel, name) : nullptr;
 }
 
 int Utf8_To_Wide(const char *text, WCHAR *wide, int size)

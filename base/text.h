@@ -9,15 +9,6 @@
 // 1 on Windows NT (NT 4.0 to 11), 0 on Windows 95, 98 and ME.
 int Unicode_Windows();
 
-// The function `name` of kernel32.dll, or null where this Windows lacks it.
-FARPROC Kernel_Address(const char *name);
-// The same, as a pointer of the function's own type `Function`.
-template <typename Function> Function Kernel_Function(const char *name)
-{
-    // Through void (*)(void), which any function pointer converts to.
-    return (Function)(void (*)(void))Kernel_Address(name);
-}
-
 // The UTF-8 `text` as Unicode into `wide`, terminated, cut to fit `size`
 // characters (at least 1). A broken character reads as U+FFFD. Returns the
 // characters written, or -1 when it was cut.
