@@ -219,8 +219,8 @@ printf '#!/bin/sh\nexit 0\n' >"$stubs/locale"
 printf '#!/bin/sh\nexec "$@"\n' >"$stubs/sudo"
 chmod +x "$stubs"/*
 deps_rows=(
-    "sign|osslsigncode openssl|wine mingw xorriso googletest"
-    "edition|g++-mingw-w64-i686 wine fonts-wine python3-pil|osslsigncode xorriso googletest"
+    "sign|osslsigncode openssl python3-pefile|wine mingw xorriso googletest"
+    "edition|g++-mingw-w64-i686 wine fonts-wine python3-pil python3-pefile|osslsigncode xorriso googletest"
     "disc|wine osslsigncode xorriso|googletest nsis"
 )
 for row in "${deps_rows[@]}"; do
@@ -277,8 +277,7 @@ else
     grep -qx "$(sha256sum "$image" | cut -d' ' -f1)  tidewater.iso" "$out/SHA256SUMS" ||
         fail "the image is not as SHA256SUMS says"
     check_signed "$back/install.exe" "$shipped"
-    bash tests/check_binary.sh i686-w64-mingw32-objdump "$back/install.exe" pei-i386 editions/tidewater.ico \
-        >"$scratch/binary.log" 2>&1 || fail "the image's install.exe: $(cat "$scratch/binary.log")"
+    /usr/bin/python3 tools/lib/pe.py check "$back/install.exe" editions/tidewater.ico >"$scratch/binary.log" 2>&1 || fail "the image's install.exe: $(cat "$scratch/binary.log")"
 fi
 
 echo "$failures of the signing and disc checks failed"

@@ -26,7 +26,7 @@ rows=$(bash tools/wine-run.sh "$session" "$(realpath "build/$arch/bench/bench.ex
 size=$(stat -c %s "$shipped")
 # The tests' own check and its list: Windows' DLLs only, and only functions
 # that Windows 95 and NT 4.0 export.
-if check=$(bash tests/check_binary.sh i686-w64-mingw32-objdump "$shipped" pei-i386 editions/vexmoor.ico); then
+if check=$(/usr/bin/python3 tools/lib/pe.py check "$shipped" editions/vexmoor.ico); then
     imports=met
 else
     imports="NOT MET"
@@ -38,7 +38,7 @@ rows+=$'\n'"install.exe's size|shipped 32-bit build, stripped|$size bytes ($(awk
 # The European disc's launcher: five languages' texts and version blocks.
 europe=$(stat -c %s build/i686/bin/europe/install.exe)
 rows+=$'\n'"install.exe of five languages|editions/europe.edition, shipped 32-bit build, stripped|$europe bytes ($(awk "BEGIN {printf \"%.1f\", $europe / 1024}") KiB)|<= 16 KiB|$(verdict "$europe" 16384)"
-rows+=$'\n'"install.exe's imports|tests/check_binary.sh on the shipped build|${dlls// /, }: ${functions:-?} functions|Windows' own DLLs (KERNEL32, USER32, GDI32, ADVAPI32); functions that Windows 95 and NT 4.0 export|$imports"
+rows+=$'\n'"install.exe's imports|tools/lib/pe.py check on the shipped build|${dlls// /, }: ${functions:-?} functions|Windows' own DLLs (KERNEL32, USER32, GDI32, ADVAPI32); functions that Windows 95 and NT 4.0 export|$imports"
 
 echo
 echo "Benchmark of $(date -u +%Y-%m-%d), Wine $(. "$session/wine/env" && "$WINE_LOADER" --version), $arch:"

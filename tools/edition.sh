@@ -7,7 +7,7 @@
 # (with "_" for any character but letters, digits, ".", "-" and "_").
 # A fault in the file, or a text too wide for its place in the window,
 # stops it with the file's name, the line and what is wrong; so does a
-# program that is not what the launcher must be (tests/check_binary.sh:
+# program that is not what the launcher must be (tools/lib/pe.py check:
 # its size, its imports, its header). install.exe is put in place only when
 # all is well: after a fault, an earlier one stays as it was. An install.exe
 # in OUTPUT_FOLDER that this command did not write is refused, and left as
@@ -134,8 +134,7 @@ fi
 # builds as the tree's launcher does).
 icon=$build/i686/editions/chosen/install.ico
 [ -f "$icon" ] || icon=$build/i686/editions/vexmoor/install.ico
-if ! report=$(bash "$top/tests/check_binary.sh" i686-w64-mingw32-objdump "$built" pei-i386 \
-    "$icon" 2>&1); then
+if ! report=$(/usr/bin/python3 "$top/tools/lib/pe.py" check "$built" "$icon" 2>&1); then
     made_fail "$report"$'\n'"$built: not fit to ship (above); nothing was put in $output"
 fi
 

@@ -3,18 +3,20 @@
 # nothing when it is all there:
 #     install-deps.sh [--for WHAT] [--locale NAME]... [PACKAGE...]
 # WHAT is
-#     sign      tools/sign.sh: osslsigncode and openssl, which sign programs;
+#     sign      tools/sign.sh: osslsigncode and openssl, which sign programs,
+#               and Debian's Python with pefile, which reads them;
 #     edition   tools/edition.sh: the MinGW-w64 cross compilers, CMake, Wine
 #               (32-bit, and 64-bit for machines that cannot run 32-bit code)
 #               with its own fonts, Xvfb, and Debian's Python with Pillow,
-#               which reads the edition file and makes its icon;
+#               which reads the edition file and makes its icon, and pefile,
+#               which finishes and checks install.exe;
 #     disc      tools/disc.sh: the edition's and signing's, and xorriso,
 #               which makes the disc image;
 #     tests     (the default) everything a developer needs: all of the
 #               above, GoogleTest's sources, the installer builders NSIS
 #               (the demo CD's setup.exe and a test installer) and wixl (a
-#               test's Windows Installer package), Debian's pefile and
-#               icoutils, which read install.exe and its icon, and the
+#               test's Windows Installer package), icoutils, which reads
+#               install.exe's icon back on its own, and the
 #               locales the tests run the launcher under: Polish (Wine's
 #               code page 1250), German, Austrian German, French, Spanish,
 #               English (1252) and Russian (1251).
@@ -39,15 +41,15 @@ done
 shift
 packages=("$@")
 
-sign=(osslsigncode openssl)
+sign=(osslsigncode openssl python3 python3-pefile)
 edition=(mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake wine wine64 fonts-wine xvfb python3
-    python3-pil locales)
+    python3-pil python3-pefile locales)
 case $what in
 sign) packages+=("${sign[@]}") ;;
 edition) packages+=("${edition[@]}") ;;
 disc) packages+=("${edition[@]}" "${sign[@]}" xorriso) ;;
 tests)
-    packages+=("${edition[@]}" "${sign[@]}" xorriso googletest nsis wixl python3-pefile icoutils)
+    packages+=("${edition[@]}" "${sign[@]}" xorriso googletest nsis wixl icoutils)
     locales+=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8)
     ;;
 *) usage ;;

@@ -26,6 +26,8 @@
 set -euo pipefail
 # shellcheck source=tools/made.sh
 . "$(dirname "${BASH_SOURCE[0]}")/made.sh"
+# The reader of Windows programs (Debian's pefile).
+sign_lib=$(realpath "$(dirname "${BASH_SOURCE[0]}")/lib")
 
 sign_pkcs12="" sign_cert="" sign_key="" sign_password_file=""
 sign_name="" sign_url="" sign_timestamps=()
@@ -128,12 +130,7 @@ sign_open() {
 }
 
 # Whether FILE is a Windows program: "MZ", and where its header says, "PE".
-sign_is_program() {
-    local at
-    [ "$(head -c 2 "$1" 2>/dev/null)" = MZ ] || return 1
-    at=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
-    [ -n "$at" ] && [ "$(od -An -c -j "$at" -N 4 "$1" | tr -d ' ')" = 'PE\0\0' ]
-}
+sign_is_program() { /usr/bin/python3 "$sign_lib/pe.py" is-program "$1"; }
 
 # Signs PROGRAM into SIGNED (sign_open first), which may be PROGRAM itself:
 # the signed program is made beside it under another name, checked, and only

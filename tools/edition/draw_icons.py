@@ -20,7 +20,8 @@ import sys
 
 from PIL import Image
 
-import icons
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+import icons  # noqa: E402
 
 BLACK, NAVY, TEAL, SILVER, GREY, BLUE, AQUA, WHITE, GREEN, OLIVE, PURPLE, YELLOW = \
     0, 4, 6, 7, 8, 12, 14, 15, 2, 3, 5, 11

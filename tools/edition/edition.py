@@ -46,7 +46,9 @@ import re
 import struct
 import sys
 
-import icons
+# The tools' readers of PE and ICO files live in tools/lib.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+import icons  # noqa: E402
 
 # The launcher's shared facts, written in base/ids.h: the order of each
 # language's texts, the window's texts, and the launcher's buffers.

@@ -60,16 +60,39 @@ def read(data):
     return images
 
 
+def _file(entries):
+    """An ICO file of `entries`, each the first six fields of its directory
+    entry (width, height, colours, reserved, planes, bits) and the image."""
+    out = struct.pack("<HHH", 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    for fields, data in entries:
+        out += struct.pack("<BBBBHHII", *fields, len(data), offset)
+        offset += len(data)
+    return out + b"".join(data for _, data in entries)
+
+
 def write(images):
     """An ICO file of `images`, each (pixels, bits, its bytes)."""
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for size, bits, data in images:
-        colours = 1 << bits if bits <= 4 else 0
-        out += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0, 1, bits, len(data),
-                           offset)
-        offset += len(data)
-    return out + b"".join(data for _, _, data in images)
+    return _file([((size % 256, size % 256, 1 << bits if bits <= 4 else 0, 0, 1, bits), data)
+                  for size, bits, data in images])
+
+
+def from_group(group, image):
+    """The ICO file that a program's icon stands for: its group (an
+    RT_GROUP_ICON resource, whose entries name each image by its id where
+    the file gives an offset) and its images, `image(id)` the bytes of the
+    RT_ICON resource of that id, or None."""
+    count = struct.unpack_from("<H", group, 4)[0] if len(group) >= 6 else 0
+    if count == 0 or len(group) < 6 + 14 * count:
+        raise IconFault("is no icon group")
+    entries = []
+    for index in range(count):
+        fields = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * index)
+        data = image(fields[7])
+        if data is None:
+            raise IconFault("has no image %d, which its icon names" % fields[7])
+        entries.append((fields[:6], data))
+    return _file(entries)
 
 
 def _padding(row_bytes):
