@@ -10,101 +10,84 @@
 namespace
 {
 struct Row {
+    int button;         // Start or Continue
     const char *folder; // the record's
     Texts warnings;
-    bool again = false; // started again while the first warning shows
+    bool again = false; // clicked again while the first warning shows
 };
 
 class PlayTest : public FlowTest
 {
   protected:
-    // A fresh CD and game folder, and a record that names `row.folder`. The
-    // game runs for 1 s, the replay for 2 s: long enough to tell whether the
+    // A fresh CD and game folder, and a record that names `folder`. The game
+    // runs for 1 s, the replay for 2 s: long enough to tell whether the
     // launcher waits for them.
-    void Prepare(const Row &row)
+    void Prepare(const char *folder)
     {
         SetUp();
-        WriteText(record_key, "folder", row.folder);
+        WriteText(record_key, "folder", folder);
         SetChildActions("GAME", "sleep=1000");
         SetChildActions("REPLAY", "sleep=2000");
     }
 };
 
-TEST_F(PlayTest, StartPlaysInTheGameFolderThenEnds)
+// Start plays the game in the record's folder, waits for it and ends; a
+// warning ends the launcher too. Continue starts the replay there and ends
+// at once; after a warning the window stays, and still takes a command.
+// Neither changes the registry.
+TEST_F(PlayTest, StartAndContinuePlayInTheRecordsFolder)
 {
     const Row rows[] = {
-        {game_folder, {}},
-        {polish_folder, {}},
-        {chinese_folder, {}},
-        {missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
+        // clang-format off
+        {id_start, game_folder, {}},
+        {id_start, polish_folder, {}},
+        {id_start, chinese_folder, {}},
+        {id_start, missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
         // Named as the registry holds it, whatever the code page lacks.
-        {u8"G:\\\u0141\u00F3d\u017A\\BRAK",
-         {u8"Folder Error G:\\\u0141\u00F3d\u017A\\BRAK",
-          u8"Cannot Find G:\\\u0141\u00F3d\u017A\\BRAK"}},
-        {"1:\\VEXMOOR", {"Cannot Find 1:\\VEXMOOR"}},
+        {id_start, u8"G:\\\u0141\u00F3d\u017A\\BRAK", {u8"Folder Error G:\\\u0141\u00F3d\u017A\\BRAK", u8"Cannot Find G:\\\u0141\u00F3d\u017A\\BRAK"}},
+        {id_start, "1:\\VEXMOOR", {"Cannot Find 1:\\VEXMOOR"}},
+        {id_continue, game_folder, {}},
+        {id_continue, polish_folder, {}},
+        {id_continue, chinese_folder, {}},
+        {id_continue, missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
+        {id_continue, missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}, true},
+        {id_continue, "", {"Cannot Find (untitled)"}},
+        // clang-format on
     };
     for (auto &row : rows) {
-        SCOPED_TRACE(std::string("folder \"") + row.folder + "\"");
-        Prepare(row);
-        std::string before = DumpKeys("Software");
-        LauncherRun run;
-        HWND window = run.VisibleWindow();
-        ASSERT_TRUE(window);
-
-        EXPECT_EQ(row.warnings, WarningTexts(run.Press(window, id_start, row.warnings.size())));
-        EXPECT_EQ(0u, run.ExitCode());
-        ExpectNothingLeft();
-        EXPECT_EQ(before, DumpKeys("Software"));
-        bool plays = row.warnings.empty();
-        ASSERT_EQ(plays ? Texts{"GAME"} : Texts{}, Roles(log.Runs()));
-        if (plays) {
-            ChildRun game = log.Only("GAME");
-            EXPECT_EQ(row.folder, game.unicode_folder);
-            // A batch file's game is waited for, and does not give "Game
-            // Run Error 1" when it ends.
-            ASSERT_GE(game.ended, 0);
-            EXPECT_GE(run.ExitedMs(), game.ended);
-        }
-    }
-}
-
-TEST_F(PlayTest, ContinueStartsTheReplayAndEndsAtOnce)
-{
-    const Row rows[] = {
-        {game_folder, {}},
-        {polish_folder, {}},
-        {chinese_folder, {}},
-        {missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
-        {missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}, true},
-        {"", {"Cannot Find (untitled)"}},
-    };
-    for (auto &row : rows) {
-        SCOPED_TRACE(std::string("folder \"") + row.folder + "\"" + (row.again ? ", again" : ""));
-        Prepare(row);
+        bool start = row.button == id_start;
+        const char *role = start ? "GAME" : "REPLAY";
+        SCOPED_TRACE(std::string(start ? "Start" : "Continue") + ", folder \"" + row.folder + "\"" +
+                     (row.again ? ", again" : ""));
+        Prepare(row.folder);
         std::string before = DumpKeys("Software");
         LauncherRun run;
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
 
         EXPECT_EQ(row.warnings,
-                  WarningTexts(run.Press(window, id_continue, row.warnings.size(), row.again)));
+                  WarningTexts(run.Press(window, row.button, row.warnings.size(), row.again)));
         EXPECT_EQ(before, DumpKeys("Software"));
-        if (row.warnings.empty()) {
-            ASSERT_EQ(0u, run.ExitCode());
-            ExpectNothingLeft(10000);
-            ASSERT_EQ(Texts{"REPLAY"}, Roles(log.Runs()));
-            ChildRun replay = log.Only("REPLAY");
-            ASSERT_GE(replay.ended, 0);
-            EXPECT_EQ(row.folder, replay.unicode_folder);
-            EXPECT_LT(run.ExitedMs(), replay.ended) << "the launcher waited for the replay";
-        } else {
-            // The window stays, and still takes a command. Nothing was
-            // started, not even a child that logs only later.
+        bool plays = row.warnings.empty();
+        if (!start && !plays) {
             EXPECT_TRUE(IsWindowVisible(window));
             EXPECT_EQ(Texts{}, WarningTexts(run.Press(window, id_cancel, 0)));
-            EXPECT_EQ(0u, run.ExitCode());
-            ExpectNothingLeft();
-            EXPECT_EQ(Texts{}, Roles(log.Runs()));
+        }
+        EXPECT_EQ(0u, run.ExitCode());
+        // The replay outlives the launcher. Nothing else was started, not
+        // even a child that logs only later.
+        ExpectNothingLeft(plays && !start ? 10000 : 0);
+        ASSERT_EQ(plays ? Texts{role} : Texts{}, Roles(log.Runs()));
+        if (plays) {
+            ChildRun child = log.Only(role);
+            EXPECT_EQ(row.folder, child.unicode_folder);
+            ASSERT_GE(child.ended, 0);
+            // A batch file's game is waited for, and does not give "Game
+            // Run Error 1" when it ends; the replay is not waited for.
+            if (start)
+                EXPECT_GE(run.ExitedMs(), child.ended);
+            else
+                EXPECT_LT(run.ExitedMs(), child.ended) << "the launcher waited for the replay";
         }
     }
 }
@@ -150,7 +133,7 @@ TEST_F(PlayTest, WhatComesDuringAFlowStartsNothing)
     const char installed_folder[] = "G:\\VEXMOOR\\";
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
-        Prepare({game_folder, {}});
+        Prepare(game_folder);
         // Long enough that all of it reaches the launcher while it waits.
         SetChildActions("GAME", row.comes == again ? "sleep=5000" : "sleep=2000");
         PlaceInstaller(row.flow == id_install ? std::string("sleep=2000;record=") + installed_folder

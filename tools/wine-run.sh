@@ -11,4 +11,6 @@ if [ ! -f "$env_file" ]; then
 fi
 # shellcheck source=/dev/null
 . "$env_file"
-exec "$WINE_LOADER" "$@"
+# Its standard error, which the programs it starts share, also goes to
+# C:\stderr.log, where a test reads what Wine traced of them (WINEDEBUG).
+exec "$WINE_LOADER" "$@" 2> >(tee -a "$WINEPREFIX/drive_c/stderr.log" >&2)

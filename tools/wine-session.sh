@@ -147,6 +147,8 @@ start() {
     wineserver -p >"$state/wineserver.log" 2>&1 </dev/null
     configure_prefix
     map_drives
+    # The copy of the programs' standard error (wine-run.sh), begun anew.
+    : >"$prefix/drive_c/stderr.log"
 }
 
 stop_session() {

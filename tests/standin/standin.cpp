@@ -27,7 +27,7 @@
 //     exit=CODE       ends with CODE (default 0)
 //     crash           dies of an access violation (0xC0000005), logging no end
 //     overrun=BYTES   writes BYTES bytes into an 8-byte buffer on its stack;
-//                     the stack guard (launcher/guard.cpp, as install.exe
+//                     the stack guard (base/guard.cpp, as install.exe
 //                     has it) ends it with 0xC0000409, logging no end
 //     broadcast       sends WM_FONTCHANGE to every top-level window, as an
 //                     installer does after adding a font, and logs the MS
@@ -42,7 +42,7 @@
 #include <cstring>
 #include <string>
 
-// launcher/guard.cpp's.
+// base/guard.cpp's.
 extern "C" uintptr_t __stack_chk_guard;
 
 // Seeded before WinMain, as install.exe's entry seeds it.

@@ -169,6 +169,77 @@ std::vector<Control> ReadControls(HWND window)
     return controls;
 }
 
+namespace
+{
+// Wine writes what it traces of a process to its standard error, which the
+// launcher shares with the test; tools/wine-run.sh keeps a copy of it here.
+const char standard_error[] = "C:\\stderr.log";
+
+std::string Read_From(const char *path, DWORD offset)
+{
+    std::string text;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[65536];
+    DWORD got;
+    SetFilePointer(file, (LONG)offset, nullptr, FILE_BEGIN);
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got)
+        text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+} // namespace
+
+RegistryTrace::RegistryTrace()
+{
+    start_ = (DWORD)Read_From(standard_error, 0).size();
+    GetEnvironmentVariableA("WINEDEBUG", debug_, sizeof(debug_));
+    // The launchers started meanwhile inherit it, and their children.
+    SetEnvironmentVariableA("WINEDEBUG", "-all,trace+reg");
+}
+
+RegistryTrace::~RegistryTrace()
+{
+    SetEnvironmentVariableA("WINEDEBUG", debug_[0] ? debug_ : nullptr);
+}
+
+int RegistryTrace::Opens(DWORD thread, const char *path) const
+{
+    // "0120:trace:reg:NtOpenKeyEx (0x30,L"Software\\Halvaro\\...",1,...)":
+    // the thread, then the key's name with its backslashes escaped, below
+    // the handle of HKEY_CURRENT_USER.
+    char thread_field[16];
+    wsprintfA(thread_field, "%04lx:", thread);
+    std::string name = "L\"";
+    for (const char *at = path; *at; at++)
+        name += *at == '\\' ? std::string("\\\\") : std::string(1, *at);
+    name += "\"";
+    auto count = [&] {
+        std::string text = Read_From(standard_error, start_);
+        int opens = 0;
+        size_t start = 0;
+        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::string line = text.substr(start, end - start);
+            if (line.rfind(thread_field, 0) == 0 &&
+                line.find(":trace:reg:NtOpenKeyEx (") != std::string::npos &&
+                line.find(name) != std::string::npos)
+                opens++;
+        }
+        return opens;
+    };
+    // The copy may trail the launcher's end by a moment: read until it
+    // stays as it is.
+    int opens = count();
+    for (int before = -1; opens != before;) {
+        Sleep(200);
+        before = opens;
+        opens = count();
+    }
+    return opens;
+}
+
 LauncherRun::LauncherRun(const char *program, const char *folder, int show, const Caller &)
 {
     bool in_place = program && program[0] && (program[1] == ':' || program[1] == '\\');

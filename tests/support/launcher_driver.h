@@ -24,6 +24,23 @@ struct Control {
 // Exit code reported by LauncherRun::ExitCode when the launcher did not end.
 const DWORD still_running = 0xFFFFFFFF;
 
+// Wine's trace of the registry calls ("trace+reg" in WINEDEBUG) of each
+// launcher started while one of these lives: how often a launcher looked
+// for a key, counted where timing could not tell.
+class RegistryTrace
+{
+  public:
+    RegistryTrace();
+    ~RegistryTrace();
+    // The times the thread `thread` opened the key `path` below
+    // HKEY_CURRENT_USER since this trace began.
+    int Opens(DWORD thread, const char *path) const;
+
+  private:
+    DWORD start_;     // where the trace begins in the copy of standard error
+    char debug_[256]; // WINEDEBUG before
+};
+
 class LauncherRun
 {
   public:
@@ -48,6 +65,11 @@ class LauncherRun
     // When the launcher ended, in ms of system time as NowMs gives it; -1
     // while it runs.
     long long ExitedMs() const;
+    // The launcher's first thread, which runs all it does.
+    DWORD Thread() const
+    {
+        return info_.dwThreadId;
+    }
     // Whether a launcher window was ever seen visible.
     bool WindowSeen() const
     {
