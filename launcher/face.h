@@ -1,23 +1,35 @@
-// The face of a language shown on a Windows whose ANSI code page lacks some
-// of its letters. The template's face ("MS Sans Serif") is a bitmap font,
-// which has the letters of one code page: Windows has only its own code
-// page's, and for a letter that code page lacks GDI's font mapper would pick
-// some other face, which the edition's build never measured.
+// The face the launcher window's texts are drawn in. The template's face
+// ("MS Sans Serif") is a bitmap font, which has the letters of one code
+// page, and Windows has only its own code page's variant. For a language
+// with a letter it lacks, Windows 2000 and later draw the window in a face
+// that has every letter, checked when the launcher runs: never a box.
 #pragma once
+
+#include "launcher/launcher.h"
 
 #include <windows.h>
 
-// The face the launcher names for such a language from Windows 2000 on.
-extern const char foreign_face[];
+// A face for the window's controls: its name (empty for the dialog's font
+// as the template makes it), the character set it is asked for in, and its
+// size in points (0: the template's).
+struct Face {
+    char name[FACE_BUFFER];
+    BYTE charset;
+    BYTE points;
+};
 
-// 1 when the Unicode `text` has a letter that Windows' ANSI code page lacks
-// (or that it has only in another form: "ł" as "l"), so that the dialog's
-// font cannot draw it.
-int Lacks_Letters(const WCHAR *text);
+// The face that draws every letter of `texts` (the controls' texts in
+// `speaking`, UTF-8, `count` of them) on this Windows, into `face`: the
+// edition's own for the language, where it gives one; the template's
+// `template_face`; and from Windows 2000 on, Tahoma, then the language's
+// own dialog faces (MS UI Gothic for Japanese, say). Returns 0 when none
+// has them all, so that the language cannot be shown here. Windows 95 to
+// ME, which show a language of their own code page alone, and NT 4.0 keep
+// the template's face (NT 4.0 asks it for the language's character set).
+int Choose_Face(const Language &speaking, const char *template_face, const char *const *texts,
+                int count, Face &face);
 
-// A font for texts of the character set `charset` that have letters
-// Windows' code page lacks: `dialog_font` (the template's, as the dialog
-// manager made it) in foreign_face, at the same height. Windows NT 4.0,
-// which may lack that face, keeps the template's and asks for the
-// character set alone. Null when it cannot be made.
-HFONT Foreign_Font(HFONT dialog_font, BYTE charset);
+// `face` as a font: `dialog_font` (the template's, as the dialog manager
+// made it) in that face and character set, at its size where it has one.
+// Null when it cannot be made.
+HFONT Face_Font(HFONT dialog_font, const Face &face);

@@ -3,6 +3,8 @@
 #include "base/text.h"
 #include "launcher/face.h"
 #include "launcher/install.h"
+#include "launcher/language.h"
+#include "launcher/layout.h"
 #include "launcher/launcher.h"
 #include "launcher/play.h"
 
@@ -216,33 +218,33 @@ void Set_Text(HWND target, HWND window, const WCHAR *wide)
 
 // The window in the run's language, whatever Windows' ANSI code page: the
 // template has the default's. The controls' texts are drawn in the dialog's
-// font, in Windows' own code page; when one of them has a letter that code
-// page lacks, every control gets a face with the language's letters
-// (face.h). Otherwise the window stays as the template makes it: at home,
-// and for a language whose letters Windows' code page has too.
+// font where it has every letter of them (at home, and for a language whose
+// letters Windows' code page has too), else in a face that has (face.h);
+// then the window makes room for each text as its font draws it here.
 void Speak_Language(HWND window, const Language &speaking)
 {
     WCHAR wide[MAX_PATH];
-    int lacking = 0;
+    const char *texts[control_text_count];
+    Face face;
 
     for (auto &control : window_texts) {
         HWND target = control.id ? GetDlgItem(window, control.id) : window;
         Utf8_To_Wide(Text(control.text), wide, std::size(wide));
         Set_Text(target, window, wide);
-        // Windows draws the caption in a face of its own.
-        if (target != window && Lacks_Letters(wide))
-            lacking = 1;
     }
-    if (!lacking)
-        return;
+    // Choose_Language chose a language that this Windows can show.
+    Control_Texts(speaking, texts);
+    Choose_Face(speaking, template_face, texts, control_text_count, face);
     // Kept for the window's life, which is the process's.
-    HFONT font = Foreign_Font((HFONT)SendMessageA(GetDlgItem(window, id_start), WM_GETFONT, 0, 0),
-                              speaking.charset);
-    if (!font)
-        return;
-    for (auto &control : window_texts)
-        if (control.id)
-            SendMessageA(GetDlgItem(window, control.id), WM_SETFONT, (WPARAM)font, FALSE);
+    HFONT font =
+        face.name[0] == '\0'
+            ? nullptr
+            : Face_Font((HFONT)SendMessageA(GetDlgItem(window, id_start), WM_GETFONT, 0, 0), face);
+    if (font)
+        for (auto &control : window_texts)
+            if (control.id)
+                SendMessageA(GetDlgItem(window, control.id), WM_SETFONT, (WPARAM)font, FALSE);
+    Fit_Window(window);
 }
 } // namespace
 

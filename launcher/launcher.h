@@ -40,6 +40,10 @@ struct Language {
     BYTE charset;
     // Where its texts start in edition_texts.
     WORD texts;
+    // The face and the size in points its window asks for first (the
+    // edition's font_name and font_size in its part), or "" and 0.
+    const char *face;
+    BYTE points;
 };
 
 // The edition's languages, its default first (Vexmoor has German alone).
@@ -48,14 +52,22 @@ extern const int language_count;
 // The language of this run, which Choose_Language sets first of all.
 extern const Language *language;
 
-// The run's language's text `id`.
-const char *Text(Text_Id id);
+// The face and size of the window's template (the edition's font_name).
+extern const char template_face[];
 
-// Chooses the player's language: that of Windows' display language (with a
-// language interface pack, the user's preferred ones, then the user's
-// locale's), else the same language in the same script (German for
+// The run's language's text `id`, and `speaking`'s.
+const char *Text(Text_Id id);
+const char *Text_Of(const Language &speaking, Text_Id id);
+
+// Chooses the player's language among those this Windows can show: that of
+// Windows' display language and its fallbacks (Vista on: the thread's
+// preferred languages with the user's and the system's fallbacks; before
+// that, with a language interface pack, the user's preferred ones, then the
+// user's locale's), else the same language in the same script (German for
 // Austrian German, never Serbian in Cyrillic for Croatian), else the
-// default. Windows 95 to ME choose only among those in their ANSI code page.
+// default, else the first that can be shown. Windows 95 to ME show only
+// those in their ANSI code page; 2000 and XP those whose language group is
+// installed; each a language a face has every letter of.
 void Choose_Language();
 
 // The programs, each started by its name alone: "setup.exe" from the start

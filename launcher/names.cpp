@@ -11,9 +11,10 @@ const char szCompanyName[] = EDITION_KEY_COMPANY;
 const char szProductName[] = EDITION_KEY_PRODUCT;
 const char szVersionName[] = EDITION_KEY_VERSION;
 const char launcher_mutex[] = EDITION_MUTEX;
+const char template_face[] = EDITION_FONT_NAME;
 
 // Each language's texts, one after the other, and each language as {id,
-// code page, character set, where its texts start}.
+// code page, character set, where its texts start, its own face and size}.
 const char edition_texts[] = EDITION_TEXTS;
 const Language languages[] = {EDITION_LANGUAGES};
 const int language_count = std::size(languages);
