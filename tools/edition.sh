@@ -5,10 +5,11 @@
 # without its extension), which then holds install.exe alone of what this
 # makes; the build itself is in the checkout's build/editions/NAME.build
 # (with "_" for any character but letters, digits, ".", "-" and "_").
-# A fault in the file, or a text too wide for its place in the window,
-# stops it with the file's name, the line and what is wrong; so does a
-# program that is not what the launcher must be (tools/lib/pe.py check:
-# its size, its imports, its header). install.exe is put in place only when
+# A fault in the file stops it with the file's name, the line and what is
+# wrong; so does a program that is not what the launcher must be
+# (tools/lib/pe.py check: its size, its imports, its header). It previews,
+# under Wine, where the window grows to fit its texts on each Windows they
+# are shown on, and says which language Wine's fonts cannot preview. install.exe is put in place only when
 # all is well: after a fault, an earlier one stays as it was. An install.exe
 # in OUTPUT_FOLDER that this command did not write is refused, and left as
 # it is. Paths are read from the caller's folder. Installs what is missing
@@ -85,48 +86,41 @@ if [ "$arch" != i686 ]; then
 fi
 cmake --build "$build/$arch" --parallel "$(nproc)" --target edition_fit >/dev/null
 
-# Every text measured as Wine draws it in the window, on each Windows of
-# those code pages (LC_ALL, which no LC_* of the caller's overrides) at 96
-# and at 120 dots per inch (Windows XP's large fonts, Windows 7 at 125 %),
-# each in a session of its own.
+# A preview of the window as the launcher fits it to its texts when it
+# runs, under Wine, on each Windows of those code pages (LC_ALL, which no
+# LC_* of the caller's overrides) at 96 and at 120 dots per inch (Windows
+# XP's large fonts, Windows 7 at 125 %), each in a session of its own: where
+# it grows, and which language Wine's fonts cannot show. On Windows the
+# launcher measures the player's own fonts, whose widths differ from Wine's.
 texts=()
 for id in "${languages[@]}"; do
     "$python" "$check" --texts "$edition" "$id" >"$build/texts-$id"
     # Wine shows the root of the Linux file system as Z:.
     texts+=("Z:$(tr / '\\' <<<"$build/texts-$id")")
 done
-statuses=() reports=()
 for dpi in 96 120; do
     session=$build/fit-$arch-$dpi
     bash "$top/tools/wine-session.sh" start "$session" "$arch" "$dpi" >/dev/null
     for each in "${windows[@]}"; do
         read -r code_page locale <<<"$each"
         status=0
-        faults=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" \
+        lines=$(LC_ALL=$locale bash "$top/tools/wine-run.sh" "$session" \
             "$build/$arch/bin/fit.exe" "Z:$(tr / '\\' <<<"$built")" "$code_page" "$dpi" \
             "${texts[@]}") || status=$?
-        statuses+=("$status") reports+=("$faults")
+        [ "$status" -eq 0 ] || made_fail "$lines"$'\n'"$edition: the window could not be previewed"
+        "$python" "$check" --preview "$edition" <<<"$lines"
     done
     bash "$top/tools/wine-session.sh" stop "$session" >/dev/null
     session=""
 done
-failed=0
-for i in "${!statuses[@]}"; do
-    [ "${statuses[i]}" -ne 0 ] || continue
-    [ "${statuses[i]}" -eq 1 ] ||
-        made_fail "${reports[i]}"$'\n'"$edition: the window could not be measured"
-    "$python" "$check" --place "$edition" <<<"${reports[i]}" >&2
-    failed=1
-done
-[ $failed -eq 0 ] || exit 1
 
 # Its size: the icon's images are what a publisher can change most.
 read -r icon_line icon_bytes icon_images < <("$python" "$check" --icon "$edition")
 size=$(stat -c %s "$built")
-if [ "$size" -gt 32768 ]; then
+if [ "$size" -gt 65536 ]; then
     where=$edition
     [ "$icon_line" = - ] || where="$edition:$icon_line: \"icon\":"
-    made_fail "$where install.exe would be $size bytes, over the 32768 it may have; its icon takes $icon_bytes of them ($icon_images): give a picture of fewer colours, or shorter texts"
+    made_fail "$where install.exe would be $size bytes, over the 65536 it may have; its icon takes $icon_bytes of them ($icon_images): give a picture of fewer colours, or shorter texts"
 fi
 
 # Held to what the shipped launcher is held to, its icon the one that

@@ -28,9 +28,10 @@
                                              (or "-"), the bytes its icon
                                              takes in install.exe and its
                                              images
-    edition.py --place EDITION_FILE          reads fit.exe's lines and prints
-                                             each with the setting's line and
-                                             where it was measured
+    edition.py --preview EDITION_FILE        reads fit.exe's lines and prints
+                                             where the window grows for each
+                                             language, and which cannot be
+                                             previewed here
 
 An edition file is UTF-8 text, one "setting = value" a line; blank lines and
 lines that start with "#" are left out. Its texts are in its default
@@ -140,6 +141,10 @@ OPTIONAL = {"caption", "sound_setup", "sound_drive_switch", "icon"}
 # What each language gives of its own, the default's above the first
 # "[ID]"; every other setting is given once, for all.
 LANGUAGE_SETTINGS = ("code_page",) + TEXTS + ("file_description",)
+# What a language may give of its own besides: the face its window asks for
+# first, and its size. The default's are the template's (above the first
+# "[ID]").
+LANGUAGE_FONT = ("font_name", "font_size")
 # The font character set whose letters each code page has, as Windows numbers
 # them (EASTEUROPE_CHARSET for 1250).
 CHARSETS = {874: 222, 1250: 238, 1251: 204, 1252: 0, 1253: 161, 1254: 162, 1255: 177,
@@ -206,7 +211,8 @@ def read_settings(path):
         if name not in SETTINGS:
             raise Fault(number, 'unknown setting "%s"' % name)
         own = languages[-1].settings
-        if len(languages) > 1 and name not in LANGUAGE_SETTINGS:
+        own_font = len(languages) > 1 and name in LANGUAGE_FONT
+        if len(languages) > 1 and name not in LANGUAGE_SETTINGS and not own_font:
             raise Fault(number, '"%s" is one for all languages: give it once, above the first '
                         '"[%04X]"' % (name, languages[1].id))
         if name in settings or name in own:
@@ -215,7 +221,7 @@ def read_settings(path):
         if not value:
             raise Fault(number, '"%s" is empty' % name)
         check_plain(name, value, number)
-        if name in LANGUAGE_SETTINGS:
+        if name in LANGUAGE_SETTINGS or own_font:
             own[name] = (value, number)
         else:
             settings[name] = (value, number)
@@ -480,8 +486,17 @@ def language_texts(language):
         if name in WINDOW_TEXTS[1:]:
             check_shortcut(name, value, line)
         texts[name] = value
-    return {"id": language.id, "code_page": code_page, "texts": texts,
-            "lines": {name: line for name, (value, line) in own.items()}}
+    face, points = "", 0
+    if "font_name" in own:
+        face, line = own["font_name"]
+        check_value("font_name", "font_name", face, line, code_page)
+        if not face.isascii():
+            raise Fault(line, '"font_name": give the face\'s English name, in ASCII, as '
+                        'Windows knows it on every code page ("MS UI Gothic")')
+    if "font_size" in own:
+        points = check_value("font_size", "font_size", *own["font_size"], code_page)
+    return {"id": language.id, "code_page": code_page, "texts": texts, "face": face,
+            "points": points, "lines": {name: line for name, (value, line) in own.items()}}
 
 
 def c_string(text):
@@ -530,8 +545,9 @@ def language_rows(languages):
     C string's own ends the last), and each language's row."""
     texts, rows = b"", []
     for language in languages:
-        rows.append("{0x%04X, %d, %d, %d}" % (language["id"], language["code_page"],
-                                              CHARSETS[language["code_page"]], len(texts)))
+        rows.append("{0x%04X, %d, %d, %d, %s, %d}" % (
+            language["id"], language["code_page"], CHARSETS[language["code_page"]], len(texts),
+            c_string(language["face"].encode("ascii")), language["points"]))
         texts += b"".join(language["texts"][name].encode("utf-8") + b"\0" for name in TEXTS)
     return c_string(texts[:-1]), ", ".join(rows)
 
@@ -653,39 +669,42 @@ def measure_on(languages):
     return pages
 
 
-# Where fit.exe measured a text, as a fault says it.
-WHERE = {"home": "on a Windows of its own code page (%s)",
-         "shared": "on a Windows of code page %s, which has its letters",
-         "foreign": "on a Windows of another code page (%s), in Tahoma"}
-
-
-def place(source, languages, key_product_line, faults):
-    """fit.exe's faults ("ID SETTING WHERE CODE_PAGE DPI: what"), each with
-    the setting's line and where it was measured: the caption, when left
-    out, is the product's name, on its line."""
-    lines = {"%04X" % language["id"]: language["lines"] for language in languages}
+def preview(source, languages, lines):
+    """fit.exe's lines ("ID WHERE CODE_PAGE DPI: what"), each said as
+    where the launcher's window grows for a language, or as a notice that
+    the fonts here cannot preview it: on Windows the launcher measures the
+    player's own, and shows a language no face there has the letters of as
+    another."""
+    ids = {"%04X" % language["id"]: language for language in languages}
     out = []
-    for fault in faults:
+    for text in lines:
         # fit.exe writes its lines in text mode, ended by CR LF.
-        head, _, measure = fault.rstrip("\r\n").partition(": ")
+        head, _, what = text.rstrip("\r\n").partition(": ")
         if not head:
             continue
-        id, setting, where, code_page, dpi = head.split()
-        line, what = lines[id].get(setting), '"%s"' % setting
-        if setting == "caption" and line == key_product_line:
-            what = '"caption" (left out, so the product\'s name, "key_product")'
-        at = "%s, at %s dots per inch" % (WHERE[where] % code_page, dpi)
-        if measure[0].isdigit():
-            text = "%s does not fit its place in the window: %s, %s" % (what, measure, at)
-        else:
-            text = ("%s cannot be measured %s, so the build cannot tell that it fits: %s (in "
-                    "the fonts that measure it here)" % (what, at, measure))
-        out.append("%s%s: %s" % (source, "" if line is None else ":%d" % line, text))
+        id, where, code_page, dpi = head.split()
+        language = ids[id]
+        name = LANGUAGE_NAMES.get(locale.windows_locale.get(language["id"], "").split("_")[0],
+                                  "[%s]" % id)
+        at = "on a Windows of code page %s" % code_page
+        if what == "no face":
+            out.append("%s:%d: notice: %s cannot be previewed %s at %s dpi: no face here has all "
+                       "its letters (on Windows, the launcher shows it where a face has them, "
+                       "else another language)" % (source, language["lines"]["line"], name, at,
+                                                   dpi))
+            continue
+        _, wider, taller, face = what.split(None, 3)
+        wider, taller = int(wider), int(taller)
+        growth = " and ".join(["%d px wider" % wider] * (wider > 0) +
+                              ["%d px taller" % taller] * (taller > 0))
+        if growth:
+            out.append("%s %s, in %s, at %s dpi: the window grows %s" % (name, at, face, dpi,
+                                                                        growth))
     return out
 
 
 def main(arguments):
-    modes = {"--check": 1, "--locale": 1, "--disc": 1, "--place": 1, "--languages": 1,
+    modes = {"--check": 1, "--locale": 1, "--disc": 1, "--preview": 1, "--languages": 1,
              "--texts": 2, "--measure": 1, "--icon": 1}
     mode = arguments[0] if arguments[:1] and arguments[0] in modes else None
     if mode:
@@ -705,9 +724,9 @@ def main(arguments):
     if mode in (None, "--check"):
         for notice in key_notices(source, values, languages):
             print(notice, file=sys.stderr)
-    if mode == "--place":
-        key_product_line = read_settings(source)[0]["key_product"][1]
-        print("\n".join(place(source, languages, key_product_line, sys.stdin)))
+    if mode == "--preview":
+        for line in preview(source, languages, sys.stdin):
+            print(line)
     if mode == "--icon":
         print(values["icon_line"] or "-", icons.resource_bytes(values["icon"]),
               icons.describe(values["icon"]))
@@ -723,6 +742,8 @@ def main(arguments):
         print("id=%04X" % language["id"])
         print("code_page=%d" % language["code_page"])
         print("charset=%d" % CHARSETS[language["code_page"]])
+        print("font_name=%s" % language["face"])
+        print("font_size=%d" % language["points"])
         for name in WINDOW_TEXTS:
             print("%s=%s" % (name, language["texts"][name]))
     if mode == "--disc":

@@ -13,7 +13,7 @@
         succeeds when FILE is a Windows program (tools/sign.sh asks)
 
 The shipped build is i386 (the default); the x86-64 build is held to the
-same, but for what only a 32-bit program can be (Windows 4.0, 32 KiB, four
+same, but for what only a 32-bit program can be (Windows 4.0, 64 KiB, four
 sections, and imports that Windows 95 and NT 4.0 have).
 """
 import argparse
@@ -37,7 +37,7 @@ RUN_FROM_SWAP = 0x0400 | 0x0800
 # DllCharacteristics: DYNAMIC_BASE and NX_COMPAT.
 DYNAMIC_BASE_NX_COMPAT = 0x0040 | 0x0100
 MACHINES = {"i386": (0x014C, 0x10B), "x86-64": (0x8664, 0x20B)}
-LARGEST = 32768
+LARGEST = 65536
 SECTIONS = [".text", ".rsrc", ".reloc", ".idata"]
 # The Windows an application manifest names as supported: Vista, 7, 8, 8.1
 # and 10/11.
@@ -145,7 +145,7 @@ def _check_headers(pe, size, machine, faults):
     if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
         faults.append("is not a Windows GUI program")
     # The shipped 32-bit build asks for Windows 4.0 (95 and NT 4.0), and
-    # fits in 32 KiB, in four sections, the variables last so that their
+    # fits in 64 KiB, in four sections, the variables last so that their
     # zeroes are left out of the file. 64-bit Windows asks for 5.2 of a
     # 64-bit program.
     if machine == "i386":
@@ -154,7 +154,7 @@ def _check_headers(pe, size, machine, faults):
         if version != "4.0":
             faults.append("asks for Windows %s, not 4.0" % version)
         if size > LARGEST:
-            faults.append("is larger than 32 KiB")
+            faults.append("is larger than 64 KiB")
         layout = [_name(section) for section in pe.sections]
         if layout != SECTIONS:
             faults.append("'s sections are %s, not %s" % (" ".join(layout), " ".join(SECTIONS)))
