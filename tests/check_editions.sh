@@ -4,7 +4,7 @@
 # leave what an earlier build made in the output folder as it was.
 #     check_editions.sh [--fit]
 # With --fit, the rows that run tools/edition.sh, which builds install.exe
-# and measures it under Wine, run instead: texts too wide for the window, an
+# and previews it under Wine, run instead: texts longer than their places, an
 # install.exe that the command did not make, and a good build from another
 # folder that replaces the earlier one.
 set -uo pipefail
@@ -127,24 +127,28 @@ polish=${german/1252/1250}
 polish=${polish/CD einlegen, dann wählen./Włóż płytę i wybierz.}
 serbian=${german/1252/1251}
 serbian=${serbian/CD einlegen, dann wählen./Убаците диск Tidewater.}
-# Too wide for the window: measured, so install.exe is built first. What
-# Wine's fonts measure stands for "…" in the message.
+# Greek texts, every one, its line at @+4.
+greek=${german/1252/1253}
+greek=${greek/CD einlegen, dann wählen./Τοποθετήστε τον δίσκο Tidewater.}
+# Texts longer than their places: built, and previewed under Wine, so
+# install.exe is built first. Each row's build must succeed and say where
+# the window grows ("-": nowhere). What Wine's fonts measure stands for "…".
 fit_rows=(
-    "start_button|Play the whole game|:@start_button: \"start_button\" does not fit its place in the window: … on a Windows of its own code page (1252), at 96 dots per inch"
-    "line|Insert the Tidewater disc in the drive, then choose what to do.|:@line: \"line\" does not fit its place in the window:"
-    # Left out, the caption is the product's name.
-    "caption|-|key_product|Tidewater: Tales of the Drowned Coast and the Lighthouse Keepers|:@key_product: \"caption\" (left out, so the product's name, \"key_product\") does not fit its place in the window:"
-    # Another language's text, measured in its own window, on its own line.
-    "+|[0407]|${german/CD einlegen, dann wählen./Legen Sie die Tidewater-CD in das Laufwerk ein und wählen Sie dann.}|:@+4: \"line\" does not fit its place in the window:"
-    # Polish fits in "MS Sans Serif" at home, not in the wider Tahoma that
-    # a Windows of another code page draws it in.
-    "+|[0415]|${polish/Włóż płytę i wybierz./Płyta z grą znajduje się w napędzie CD-ROM.}|:@+4: \"line\" does not fit its place in the window: … on a Windows of another code page (1252), in Tahoma, at 96 dots per inch"
+    "start_button|Play the whole game|English on a Windows of code page 1252, in MS Sans Serif, at 96 dpi: the window grows … px wider"
+    # Longer than its place, within the window.
+    "line|Insert the Tidewater disc in the drive, then choose what to do.|-"
+    # Left out, the caption is the product's name; Windows draws it.
+    "caption|-|key_product|Tidewater: Tales of the Drowned Coast and the Lighthouse Keepers|-"
+    # Another language's text, in its own window.
+    "+|[0407]|${german/CD einlegen, dann wählen./Legen Sie die Tidewater-CD in das Laufwerk ein und wählen Sie dann, was geschehen soll.}|German on a Windows of code page 1252, in MS Sans Serif, at 96 dpi: the window grows … px taller"
     # "%" is half as wide again at 120 dots per inch, where the line has a
-    # third more room: this fits at 96 alone.
-    "line|Disc: %%%%%%%%%%%%%%%%%%%%%%%%|:@line: \"line\" does not fit its place in the window: … on a Windows of its own code page (1252), at 120 dots per inch"
-    # A letter that the face it is drawn in lacks ("Ђ", Serbian, in Wine's
-    # Tahoma) is no fit.
-    "+|[0C1A]|${serbian/Убаците диск Tidewater./Ђаци, убаците диск Tidewater.}|:@+4: \"line\" cannot be measured on a Windows of another code page (1252), in Tahoma, at 96 dots per inch, so the build cannot tell that it fits: \"Ђ\" (U+0402) is not in \"Tahoma\" (in the fonts that measure it here)"
+    # third more room.
+    "line|Disc: %%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%|English on a Windows of code page 1252, in MS Sans Serif, at 120 dpi: the window grows … px taller"
+    # A letter that no face of Wine's has on a Windows of another code page
+    # ("Ђ", Serbian, which Wine's Tahoma lacks): a notice, no refusal.
+    "+|[0C1A]|${serbian/Убаците диск Tidewater./Ђаци, убаците диск Tidewater.}|:@+4: notice: Serbian cannot be previewed on a Windows of code page 1252 at 96 dpi: no face here has all its letters"
+    # Greek, which Windows 2000 to 11 draw in Tahoma on any code page.
+    "+|[0408]|$greek|:@+4: notice: Greek cannot be previewed on a Windows of code page 1252 at 96 dpi: no face here has all its letters"
 )
 
 # The sample with SETTING VALUE pairs changed, as bad.edition.
@@ -180,6 +184,24 @@ check_row() {
     check_refused "$row" "^$scratch/$expected" "$out" $command "$bad" "$out"
 }
 
+# COMMAND must build the row's file into OUTPUT and say EXPECTED, its lines
+# and "…" as check_row's; "-": that the window grows nowhere.
+check_preview() {
+    local command=$1 row=$2 out=$3 fields expected output
+    IFS='|' read -ra fields <<<"$row"
+    expected=$(at_lines "${fields[-1]}" "$sample")
+    [ "${expected:0:1}" != : ] || expected=bad.edition$expected
+    make_bad "${fields[@]:0:${#fields[@]}-1}"
+    # shellcheck disable=SC2086 # the command, split
+    if ! output=$($command "$bad" "$out" 2>&1); then
+        fail "$row: refused: $output"
+    elif [ "$expected" = - ]; then
+        ! grep -q "the window grows" <<<"$output" || fail "$row: grows: $output"
+    elif ! says "$output" "$expected"; then
+        fail "$row: expected \"$expected\", got:"$'\n'"$output"
+    fi
+}
+
 # What an earlier good build left in the output folder: edition.h and the
 # manifest.
 check_file() { /usr/bin/python3 tools/edition/edition.py "$1" "$2"; }
@@ -208,7 +230,7 @@ if [ "${1:-}" = --fit ]; then
     $edition_sh "$bad" "$out" >/dev/null 2>&1 || fail "the earlier build"
     cp "$out/install.exe" "$scratch/earlier.exe"
     for row in "${fit_rows[@]}"; do
-        check_row "$edition_sh" "$row" "$out"
+        check_preview "$edition_sh" "$row" "$out"
     done
     # An install.exe that edition.sh did not make, in the output folder.
     mkdir "$scratch/theirs"

@@ -160,6 +160,71 @@ TEST_F(FrameTest, WindowShowsTheTemplate)
 
 // What Windows shows in the file's properties, read as it reads it: a block
 // of texts for each language of the edition, the default's first.
+// Texts longer than their places, in the English sample on this Western
+// Windows: the window makes room for each as its font draws it here. The
+// line first within the window, else on more lines; the buttons wider, in
+// their order, on their row, with the template's gaps; the window within
+// the screen's work area.
+TEST_F(FrameTest, WindowGrowsToFitItsTexts)
+{
+    ASSERT_EQ(1252u, GetACP()) << "the rows' texts are measured in MS Sans Serif of code page 1252";
+    RECT work, template_client = DialogPixels(0, 0, 287, 89);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int line_height = 13, gap = DialogPixels(0, 0, 18, 0).right;
+    struct {
+        const char *program;
+        bool wider;     // the window wider than the template's
+        int line_lines; // the line's height in lines
+    } rows[] = {
+        // "Continue the saved game" is 120 pixels; a button 75.
+        {"long\\install.exe", true, 1},
+        // Six times "Insert the Tidewater disc, then choose.", some 1,140
+        // pixels, wider than the screen: on three lines in the window.
+        {"widest\\install.exe", false, 3},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.program);
+        WriteText("Software\\Marrowgate Studios\\Tidewater\\2.1", "folder", "G:\\VEXMOOR");
+        LauncherRun run(row.program);
+        HWND window = run.VisibleWindow();
+        ASSERT_TRUE(window);
+        RECT client, frame;
+        GetClientRect(window, &client);
+        GetWindowRect(window, &frame);
+        EXPECT_EQ(row.wider, client.right > template_client.right);
+        EXPECT_GE(frame.left, work.left);
+        EXPECT_LE(frame.right, work.right);
+        EXPECT_LE(frame.bottom, work.bottom);
+        std::vector<Control> controls = ReadControls(window);
+        ASSERT_EQ(5u, controls.size());
+        // Left to right: "Play", "Continue...", "Install", "Quit".
+        const Control *buttons[] = {&controls[0], &controls[3], &controls[4], &controls[1]};
+        for (int i = 0; i < 4; i++) {
+            const Control &button = *buttons[i];
+            SCOPED_TRACE(button.text);
+            EXPECT_LE(TextWidth(button.text, {nullptr, 0}) + 6,
+                      button.rect.right - button.rect.left);
+            EXPECT_EQ(buttons[0]->rect.top, button.rect.top);
+            if (i > 0) {
+                EXPECT_EQ(gap, button.rect.left - buttons[i - 1]->rect.right);
+            }
+        }
+        EXPECT_LE(buttons[3]->rect.right, client.right);
+        const Control &line = controls[2];
+        EXPECT_EQ(row.line_lines * line_height, line.rect.bottom - line.rect.top);
+        EXPECT_GT(buttons[0]->rect.top, line.rect.bottom);
+        if (row.line_lines == 1) {
+            EXPECT_LE(TextWidth(line.text, {nullptr, 0}), line.rect.right - line.rect.left);
+            // Cut, the line would show less ink than the whole text has.
+            int ink = InkWidth(line.text, {nullptr, 0});
+            EXPECT_TRUE(Poll(3000, [&] { return InkWidth(GetDlgItem(window, ID_LINE)) == ink; }));
+        }
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(0u, run.ExitCode());
+        DeleteTree("Software\\Marrowgate Studios");
+    }
+}
+
 TEST_F(FrameTest, VersionResourceNamesTheProductInEachLanguage)
 {
     struct {

@@ -1,9 +1,11 @@
 // The choice of the run's language among an edition's, with the player's
 // languages as Windows gives them.
 #include "launcher/language.h"
+#include "launcher/face.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace
@@ -11,7 +13,7 @@ namespace
 // An edition's language of `id`, in the code page `code_page`.
 Language In(LANGID id, WORD code_page)
 {
-    return Language{id, code_page, 0, 0};
+    return Language{id, code_page, 0, 0, "", 0};
 }
 
 const Language english = In(0x0409, 1252);
@@ -61,18 +63,135 @@ TEST(LanguageTest, AnInterfacePacksLanguageIsTheUsersPreferred)
 {
     ASSERT_EQ(0x0409, GetUserDefaultUILanguage()) << "LC_ALL=C.UTF-8 gives English";
     ASSERT_EQ(0x0409, GetUserDefaultLangID());
+    // Twenty preferred languages: the first fifteen, and the locale's
+    // language keeps the last place of the sixteen looked at.
+    std::wstring twenty;
+    std::vector<LANGID> fifteen;
+    for (LANGID id = 0x0401; id <= 0x0414; id++) {
+        wchar_t hex[8];
+        wsprintfW(hex, L"%04X", id);
+        twenty += hex;
+        twenty += L'\0';
+        if (fifteen.size() < 15)
+            fifteen.push_back(id);
+    }
+    fifteen.push_back(0x0409);
     struct {
         LANGID display;
+        const wchar_t *preferred; // as Windows lists them
         std::vector<LANGID> wanted;
     } rows[] = {
-        {0x0415, {0x0415}},
-        {0x1400, {0x0409, 0x0409}},
+        {0x0415, nullptr, {0x0415}},
+        {0x1400, L"0409\0", {0x0409, 0x0409}},
+        {0x1400, nullptr, {0x0409}},
+        {0x1400,
+         L"0415\0"
+         L"zz15\0"
+         L"041\0"
+         L"0C0A\0",
+         {0x0415, 0x0C0A, 0x0409}},
+        {0x1400, twenty.c_str(), fifteen},
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.display);
         LANGID wanted[max_wanted];
-        int count = Players_Languages(row.display, wanted);
+        int count = Players_Languages(row.display, row.preferred, wanted);
         EXPECT_EQ(row.wanted, std::vector<LANGID>(wanted, wanted + count));
+    }
+}
+
+// Windows' own fallbacks for the display language (Vista on), as
+// GetThreadPreferredUILanguages lists them with MUI_MERGE_USER_FALLBACK and
+// MUI_MERGE_SYSTEM_FALLBACK: a Catalan language interface pack falls back
+// to Spanish, then the system's English. Wine lists no fallbacks of its
+// own, so the rows give the lists. Every language here can be shown on this
+// Western Windows.
+TEST(LanguageTest, WindowsFallbacksChooseAmongTheEditions)
+{
+    ASSERT_EQ(1252u, GetACP()) << "LC_ALL=C.UTF-8 gives code page 1252";
+    const Language spanish = In(0x0C0A, 1252), german = In(0x0407, 1252);
+    struct {
+        const char *how;
+        const wchar_t *list;
+        std::vector<Language> edition; // the default first
+        LANGID chosen;
+    } rows[] = {
+        {"Catalan, then Spanish",
+         L"0403\0"
+         L"0C0A\0"
+         L"0409\0",
+         {english, spanish},
+         0x0C0A},
+        {"Catalan, then Spanish, on a German disc",
+         L"0403\0"
+         L"0C0A\0"
+         L"0409\0",
+         {german, english},
+         0x0409},
+        {"none the disc has: its default",
+         L"0403\0"
+         L"0C0A\0",
+         {german, english},
+         0x0407},
+        {"Austrian German: German", L"0C07\0", {english, german}, 0x0407},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.how);
+        LANGID wanted[max_wanted];
+        int count = Parse_Languages(row.list, wanted, 0, max_wanted);
+        const Language *chosen =
+            Language_For(wanted, count, row.edition.data(), (int)row.edition.size());
+        EXPECT_EQ(row.chosen, chosen->id);
+    }
+}
+
+// The face the window's controls are drawn in, checked by its letters on
+// this Western Windows with Wine's own fonts alone: the template's "MS Sans
+// Serif" (its code page 1252 variant) where it has every letter, Tahoma
+// where it lacks some, and none where no face here has them (Wine's
+// Tahoma has no Greek or Thai): that language is not shown.
+TEST(LanguageTest, AFaceWithEveryLetterOrNone)
+{
+    ASSERT_EQ(1252u, GetACP()) << "LC_ALL=C.UTF-8 gives code page 1252";
+    struct {
+        const char *how;
+        Language language;
+        const char *line;
+        int shown;
+        std::string face; // "": the template's
+    } rows[] = {
+        {"English at home", In(0x0409, 1252), "Insert the disc, then choose.", 1, ""},
+        {"German at home", In(0x0407, 1252), u8"Tidewater-CD einlegen, dann w\u00E4hlen.", 1, ""},
+        {"Polish abroad",
+         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "", 0},
+         u8"W\u0142\u00F3\u017C p\u0142yt\u0119.",
+         1,
+         "Tahoma"},
+        {"Russian abroad",
+         {0x0419, 1251, RUSSIAN_CHARSET, 0, "", 0},
+         u8"\u0412\u0441\u0442\u0430\u0432\u044C\u0442\u0435 \u0434\u0438\u0441\u043A.",
+         1,
+         "Tahoma"},
+        {"Greek abroad, which no face here has",
+         {0x0408, 1253, GREEK_CHARSET, 0, "", 0},
+         u8"\u0395\u03B9\u03C3\u03AC\u03B3\u03B5\u03C4\u03B5.",
+         0,
+         ""},
+        {"a face of the language's own that lacks its letters",
+         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "Marlett", 9},
+         u8"W\u0142\u00F3\u017C.",
+         1,
+         "Tahoma"},
+    };
+    for (auto &row : rows) {
+        SCOPED_TRACE(row.how);
+        const char *texts[control_text_count] = {row.line, "Play", "Continue", "Install", "Quit"};
+        Face face;
+        EXPECT_EQ(row.shown,
+                  Choose_Face(row.language, "MS Sans Serif", texts, control_text_count, face));
+        if (row.shown) {
+            EXPECT_EQ(row.face, face.name);
+        }
     }
 }
 } // namespace
