@@ -127,6 +127,9 @@ polish=${german/1252/1250}
 polish=${polish/CD einlegen, dann wählen./Włóż płytę i wybierz.}
 serbian=${german/1252/1251}
 serbian=${serbian/CD einlegen, dann wählen./Убаците диск Tidewater.}
+# A language's own face is named in ASCII, as Windows knows it on every
+# code page.
+rows+=("+|[0407]|$german|+|font_name = Fonté|:@+18: \"font_name\": give the face's English name, in ASCII, as Windows knows it on every code page (\"MS UI Gothic\")")
 # Greek texts, every one, its line at @+4.
 greek=${german/1252/1253}
 greek=${greek/CD einlegen, dann wählen./Τοποθετήστε τον δίσκο Tidewater.}

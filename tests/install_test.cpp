@@ -151,6 +151,39 @@ const Edition polish_98 = On_Windows_98(polish);
 const Edition europe_large = In_Language(1252, 0x0409, {}, {}, europe, {nullptr, 0}, 120);
 const Edition europe_polish_on_1252_large = In_Language(1252, 0x0415, europe_polish_window,
     polish_said, europe, polish_letters, 120);
+// The European disc with Russian, Czech and Greek besides: Russian on a
+// Greek Windows and Czech on a Western one, in Tahoma, which has their
+// letters; Greek on a Western one, which no face of the tests' Wine has
+// (Wine's Tahoma lacks Greek): the next language, English.
+const Edition eastern = [] {
+    Edition edition = europe;
+    edition.program = "eastern\\install.exe";
+    return edition;
+}();
+const Edition eastern_russian_on_1253 = In_Language(1253, 0x0419,
+    {"Tidewater", u8"\u0418\u0433\u0440\u0430\u0442\u044C", u8"\u0412\u044B\u0445\u043E\u0434",
+     u8"\u0412\u0441\u0442\u0430\u0432\u044C\u0442\u0435 \u0434\u0438\u0441\u043A Tidewater \u0438 \u0432\u044B\u0431\u0435\u0440\u0438\u0442\u0435.",
+     u8"\u041F\u0440\u043E\u0434\u043E\u043B\u0436\u0438\u0442\u044C", u8"\u0423\u0441\u0442\u0430\u043D\u043E\u0432\u0438\u0442\u044C"},
+    {u8"\u0423\u0441\u0442\u0430\u043D\u043E\u0432\u043A\u0430 Tidewater",
+     u8"\u041D\u0435 \u0443\u0434\u0430\u043B\u043E\u0441\u044C \u0437\u0430\u043F\u0443\u0441\u0442\u0438\u0442\u044C Tidewater (\u043E\u0448\u0438\u0431\u043A\u0430 1)."},
+    eastern, {"Tahoma", RUSSIAN_CHARSET});
+const Edition eastern_czech_on_1252 = In_Language(1252, 0x0405,
+    {"Tidewater", u8"Hr\u00E1t", "Konec", u8"Vlo\u017Ete disk Tidewater a vyberte.",
+     u8"Pokra\u010Dovat", "Instalovat"},
+    {"Instalace hry Tidewater", "Hru Tidewater nelze spustit (chyba 1)."},
+    eastern, {"Tahoma", EASTEUROPE_CHARSET});
+const Edition eastern_greek_on_1252 = In_Language(1252, 0x0408, {}, {}, eastern);
+// And at 120 dots per inch.
+Edition Large(Edition edition)
+{
+    edition.dpi = 120;
+    return edition;
+}
+const Edition eastern_russian_on_1253_large = Large(eastern_russian_on_1253);
+const Edition eastern_czech_on_1252_large = Large(eastern_czech_on_1252);
+// English on a Windows whose ANSI code page is UTF-8 (65001): the
+// template's face, which has every letter, as at home.
+const Edition english_on_65001 = In_Language(65001, 0x0409, {}, {}, english);
 // The rows without another edition.
 const Edition vexmoor = {
     "install.exe", 1252, 0x0409, company_key, product_key, record_key,
@@ -322,6 +355,19 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
          "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &europe_polish_on_1252_98},
         {"the Polish edition on a Polish Windows 98", "record=G:\\VEXMOOR", "", game_folder,
          nullptr, nullptr, &polish_98},
+        {"the English edition on a Windows of code page 65001 (UTF-8)", "record=G:\\VEXMOOR", "",
+         game_folder, nullptr, nullptr, &english_on_65001},
+        {"the Eastern disc in Russian on a Greek Windows", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &eastern_russian_on_1253},
+        {"the Eastern disc in Czech on a Western Windows", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &eastern_czech_on_1252},
+        {"the Eastern disc in Russian on a Greek Windows at 120 dots per inch",
+         "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &eastern_russian_on_1253_large},
+        {"the Eastern disc in Czech on a Western Windows at 120 dots per inch",
+         "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &eastern_czech_on_1252_large},
+        {"the Eastern disc on a Western Windows with a Greek display language, which no face here "
+         "has: English",
+         "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &eastern_greek_on_1252},
     };
     int rows_run = 0;
     for (auto &row : rows) {

@@ -44,6 +44,15 @@ TEST(LanguageTest, TheSameLanguageInTheSameScriptElseNone)
          0,
          0x0807},
         {"Austrian German, and Swiss German alone", 0x0C07, {english, In(0x0807, 1252)}, 0, 0x0807},
+        // Neutral ids stand for a script of their own language; Inuktitut
+        // and Tamazight are written in two scripts and more.
+        {"Serbian, neutral, and Serbian in Latin and in Cyrillic",
+         0x7C1A,
+         {english, In(0x0C1A, 1251), In(0x081A, 1250)},
+         0,
+         0x081A},
+        {"Inuktitut in Latin, and in its syllabics", 0x085D, {english, In(0x045D, 1252)}, 0, 0},
+        {"Tamazight in Tifinagh, and in Latin", 0x105F, {english, In(0x085F, 1252)}, 0, 0},
         // Windows 95 to ME show their own code page's letters alone.
         {"Polish on a Western Windows 98", 0x0415, {english, In(0x0415, 1250)}, 1252, 0},
         {"Polish on a Polish Windows 98", 0x0415, {english, In(0x0415, 1250)}, 1250, 0x0415},
@@ -159,6 +168,7 @@ TEST(LanguageTest, AFaceWithEveryLetterOrNone)
         const char *line;
         int shown;
         std::string face; // "": the template's
+        int points = 0;   // 0: the template's size
     } rows[] = {
         {"English at home", In(0x0409, 1252), "Insert the disc, then choose.", 1, ""},
         {"German at home", In(0x0407, 1252), u8"Tidewater-CD einlegen, dann w\u00E4hlen.", 1, ""},
@@ -177,11 +187,20 @@ TEST(LanguageTest, AFaceWithEveryLetterOrNone)
          u8"\u0395\u03B9\u03C3\u03AC\u03B3\u03B5\u03C4\u03B5.",
          0,
          ""},
-        {"a face of the language's own that lacks its letters",
+        // Marlett has no Central European character set: Windows gives
+        // another face for it, which has the letters, at the size asked.
+        {"a face of the language's own without its character set",
          {0x0415, 1250, EASTEUROPE_CHARSET, 0, "Marlett", 9},
          u8"W\u0142\u00F3\u017C.",
          1,
-         "Tahoma"},
+         "Tahoma",
+         9},
+        {"a face of the language's own that has its letters, at its own size",
+         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "Tahoma", 9},
+         u8"W\u0142\u00F3\u017C.",
+         1,
+         "Tahoma",
+         9},
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
@@ -191,6 +210,7 @@ TEST(LanguageTest, AFaceWithEveryLetterOrNone)
                   Choose_Face(row.language, "MS Sans Serif", texts, control_text_count, face));
         if (row.shown) {
             EXPECT_EQ(row.face, face.name);
+            EXPECT_EQ(row.points, face.points);
         }
     }
 }

@@ -19,7 +19,8 @@
 #               install.exe's icon back on its own, and the
 #               locales the tests run the launcher under: Polish (Wine's
 #               code page 1250), German, Austrian German, French, Spanish,
-#               English (1252) and Russian (1251).
+#               English (1252), Russian (1251), Greek (1253), Czech, and
+#               Hindi (Wine's code page 65001, UTF-8).
 # Further Debian packages may be named as arguments, and further locales as
 # --locale NAME (tools/edition.sh asks for its edition's languages').
 set -euo pipefail
@@ -50,7 +51,8 @@ edition) packages+=("${edition[@]}") ;;
 disc) packages+=("${edition[@]}" "${sign[@]}" xorriso) ;;
 tests)
     packages+=("${edition[@]}" "${sign[@]}" xorriso googletest nsis wixl icoutils)
-    locales+=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8)
+    locales+=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8
+        el_GR.UTF-8 cs_CZ.UTF-8 hi_IN.UTF-8)
     ;;
 *) usage ;;
 esac
