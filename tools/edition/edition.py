@@ -215,8 +215,8 @@ def read_settings(path):
         if len(languages) > 1 and name not in LANGUAGE_SETTINGS and not own_font:
             raise Fault(number, '"%s" is one for all languages: give it once, above the first '
                         '"[%04X]"' % (name, languages[1].id))
-        if name in settings or name in own:
-            first = (settings.get(name) or own.get(name))[1]
+        if name in own or (name in settings and not own_font):
+            first = (own.get(name) or settings.get(name))[1]
             raise Fault(number, '"%s" is set twice (first on line %d)' % (name, first))
         if not value:
             raise Fault(number, '"%s" is empty' % name)
