@@ -52,7 +52,7 @@ extern const int language_count;
 // The language of this run, which Choose_Language sets first of all.
 extern const Language *language;
 
-// The face and size of the window's template (the edition's font_name).
+// The face of the window's template (the edition's font_name).
 extern const char template_face[];
 
 // The run's language's text `id`, and `speaking`'s.
