@@ -82,16 +82,14 @@ LABEL_LENGTH = 16  # a disc's label, in characters
 
 # Windows' single-byte ANSI code pages, which the launcher's texts may be
 # in, in the order the build looks for one that lacks a language's letters
-# (to measure it in the face the launcher gives it there).
+# (to preview it in the face the launcher gives it there).
 CODE_PAGES = (1252, 1251, 1250, 1253, 1254, 1257, 874, 1258)
 # Those written right to left, which the launcher does not do. Its window
 # reads left to right, and a Hebrew or Arabic one would have to be mirrored
 # (WS_EX_LAYOUTRTL from Windows 2000 on, other flags on the Hebrew and Arabic
 # Windows 95 to ME); Windows 2000 and XP of other code pages draw such text
 # in its order only with their support for complex scripts installed, which
-# is off unless chosen; and the build could not measure the texts: Wine's
-# "MS Sans Serif" draws Hebrew letters as boxes and its Tahoma has none, and
-# Arabic letters take another form at each place in a word.
+# is off unless chosen.
 RIGHT_TO_LEFT = {1255: "Hebrew", 1256: "Arabic"}
 
 # A locale under which Wine's ANSI code page is each of them.
@@ -649,8 +647,8 @@ def shown_letters(language):
 
 
 def measure_on(languages):
-    """The code pages of the Windows that the window's texts must be measured
-    on: each language's own, where the dialog's font draws them; and, for a
+    """The code pages of the Windows that the window is previewed on: each
+    language's own, where the dialog's font draws them; and, for a
     language with a letter that a code page lacks, the first such code page,
     where the launcher draws its texts in another face (launcher/face.h). On
     every other one they are drawn in the template's face as at home: the
