@@ -188,15 +188,6 @@ NO_BUFFER void Register_Class(HINSTANCE instance)
     RegisterClassA(&wc);
 }
 
-// The launcher window (id 0) and each control of its template, and the
-// text of each in the run's language.
-#define WINDOW_TEXT(id, name) {id, text_##name},
-const struct {
-    int id;
-    Text_Id text;
-} window_texts[] = {LAUNCHER_WINDOW(WINDOW_TEXT)};
-#undef WINDOW_TEXT
-
 // Sets the text of the launcher window or of one of its controls, given as
 // Unicode.
 void Set_Text(HWND target, HWND window, const WCHAR *wide)

@@ -28,14 +28,6 @@ const DWORD mui_merge_fallbacks = 0x10 | 0x20;
 // Room for some 50 languages, four hex digits and a terminator each.
 const int list_size = 256;
 
-// The window's texts: the window itself (0) and each control.
-#define WINDOW_TEXT(id, name) {id, text_##name},
-const struct {
-    int id;
-    Text_Id text;
-} window_texts[] = {LAUNCHER_WINDOW(WINDOW_TEXT)};
-#undef WINDOW_TEXT
-
 // The language group of each code page's letters, which Windows 2000 and XP
 // install only when asked (complex scripts, East Asian languages).
 const struct {
@@ -219,6 +211,10 @@ const Language *Language_Among(const Language *list, int count, LANGID wanted, U
     }
     return same_script;
 }
+
+#define WINDOW_TEXT(id, name) {id, text_##name},
+const Window_Text window_texts[] = {LAUNCHER_WINDOW(WINDOW_TEXT)};
+#undef WINDOW_TEXT
 
 const char *Text_Of(const Language &speaking, Text_Id id)
 {

@@ -11,6 +11,14 @@ const int max_wanted = 16;
 // The texts of the window's controls: its line and its four buttons.
 const int control_text_count = 5;
 
+// The launcher window (id 0) and each control of its template, and the
+// text of each.
+struct Window_Text {
+    int id;
+    Text_Id text;
+};
+extern const Window_Text window_texts[control_text_count + 1];
+
 // Appends the languages of `list`, as Windows lists them ("0409\0" "0415\0"
 // ... "\0", four hex digits each), to `wanted` from its `count`th, up to
 // `most` in all; returns the new count. An entry that is no id is passed.
