@@ -84,13 +84,14 @@ void Fill_Startup_Info()
     startinfo.wShowWindow = SW_SHOW;
 }
 
-// Starts `line` through the shell, which asks the user for the elevation
+// Starts `line` (`application`, where it names the program by its folder)
+// through the shell, which asks the user for the elevation
 // that the program needs (User Account Control's prompt), over `owner`
 // where it is shown, else over the window in front, and waits for it like
 // any other child: by its process handle, for an unelevated launcher may
 // not open an elevated process by its identifier. 0 when it did not start,
 // the prompt refused included (ERROR_CANCELLED).
-int Shell_Start(char *line, HWND owner)
+int Shell_Start(char *line, const char *application, HWND owner)
 {
     auto execute = System_Function<Shell_Execute_Ex>("shell32.dll", "ShellExecuteExA");
     auto initialize = System_Function<Co_Initialize_Ex>("ole32.dll", "CoInitializeEx");
@@ -107,11 +108,14 @@ int Shell_Start(char *line, HWND owner)
     SHELLEXECUTEINFOA shell_info;
     ZeroMemory(&shell_info, sizeof(shell_info));
     shell_info.cbSize = sizeof(shell_info);
-    shell_info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    // SEE_MASK_NOASYNC: the launcher's thread has no message loop while a
+    // flow runs, and ShellExecuteEx's documentation asks for it then.
+    shell_info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     // The prompt comes up over its owner: the launcher's window, or on the
     // first run, where it is hidden, the window the player sees.
     shell_info.hwnd = owner && IsWindowVisible(owner) ? owner : GetForegroundWindow();
-    shell_info.lpFile = line;
+    // The program by its folder where Command_Line chose it so.
+    shell_info.lpFile = application ? application : line;
     shell_info.lpParameters = arguments;
     shell_info.nShow = SW_SHOW;
     // The shell may hand the start to extensions that COM activates: the
@@ -129,21 +133,31 @@ int Shell_Start(char *line, HWND owner)
     return 1;
 }
 
-// The batch file ".bat" or ".cmd" that `command` names (its first word, or
-// its first quoted part), into `name`; 0 when it names none, or a name
-// that does not fit.
-int Batch_File(const char *command, char (&name)[MAX_PATH])
+// The program's name that `command` starts with (its first word, or its
+// first quoted part), into `name`; its length, or 0 when it names none or
+// a name that does not fit.
+int Program_Name(const char *command, char (&name)[MAX_PATH])
 {
     char close = *command == '"' ? '"' : ' ';
     const char *start = command + (close == '"');
     int length = 0;
     while (start[length] != '\0' && start[length] != close)
         length++;
-    if (length < 4 || length >= (int)std::size(name))
+    if (length == 0 || length >= (int)std::size(name))
         return 0;
     lstrcpynA(name, start, length + 1);
-    const char *extension = name + length - 4;
-    return lstrcmpiA(extension, ".bat") == 0 || lstrcmpiA(extension, ".cmd") == 0;
+    return length;
+}
+
+// 1 when the current folder holds the file `name`, a name without a folder.
+// Read by the file system, which no search order changes.
+int Held_Here(const char *name)
+{
+    for (const char *c = name; *c != '\0'; c++)
+        if (*c == '\\' || *c == '/' || *c == ':')
+            return 0;
+    DWORD attributes = GetFileAttributesA(name);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The command interpreter, which runs a batch file: COMSPEC, as Windows
@@ -163,30 +177,45 @@ int Interpreter(char (&name)[MAX_PATH])
     return 1;
 }
 
-// The command line that starts `command`: itself, or for a batch file the
-// command interpreter with "/c" and it, as CreateProcess's documentation
-// asks. The interpreter runs a batch file of the current folder, where the
-// flows have put the game's; it would start, and end, for one that is not
-// there, which is no start of it. 0 when it cannot start or does not fit
-// `line`.
-int Command_Line(const char *command, char (&line)[line_size])
+// The command line that starts `command`, and the program it names, by the
+// current folder where that folder holds it (".\Setsound.exe"), so that
+// neither NoDefaultCurrentDirectoryInExePath (which keeps CreateProcess and
+// the command interpreter from looking in the current folder for a bare
+// name) nor a program of the same name in the launcher's own folder (where
+// CreateProcess looks first) changes which one runs; else `application` is
+// empty and Windows looks for it as for any bare name. The command line is
+// `command` itself. A batch file (".bat", ".cmd") is run by the command
+// interpreter, as CreateProcess's documentation asks: "/c" and the batch
+// file by its folder (".\vexmoor.bat"); it must be in the current folder,
+// where the flows have put the game's, for the interpreter would start and
+// end for one that is not there, which is no start of it. 0 when it cannot
+// start or does not fit.
+int Command_Line(const char *command, char (&line)[line_size], char (&application)[MAX_PATH])
 {
-    char interpreter[MAX_PATH], batch[MAX_PATH];
+    char name[MAX_PATH];
 
-    line[0] = '\0';
-    if (Batch_File(command, batch)) {
-        DWORD attributes = GetFileAttributesA(batch);
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            !Interpreter(interpreter) ||
-            lstrlenA(interpreter) + lstrlenA(command) + 6 >= (int)std::size(line))
+    line[0] = application[0] = '\0';
+    int length = Program_Name(command, name);
+    int here = length > 0 && Held_Here(name);
+    const char *extension = name + (length >= 4 ? length - 4 : 0);
+    if (length >= 4 && (lstrcmpiA(extension, ".bat") == 0 || lstrcmpiA(extension, ".cmd") == 0)) {
+        int quoted = *command == '"';
+        if (!here || !Interpreter(application) ||
+            lstrlenA(application) + lstrlenA(command) + 8 >= (int)std::size(line))
             return 0;
         lstrcpyA(line, "\"");
-        lstrcatA(line, interpreter);
-        lstrcatA(line, "\" /c ");
-    } else if (lstrlenA(command) >= (int)std::size(line)) {
-        return 0;
+        lstrcatA(line, application);
+        lstrcatA(line, quoted ? "\" /c \".\\" : "\" /c .\\");
+        lstrcatA(line, command + quoted);
+        return 1;
     }
-    lstrcatA(line, command);
+    if (lstrlenA(command) >= (int)std::size(line) || length + 2 >= (int)std::size(application))
+        return 0;
+    if (here) {
+        lstrcpyA(application, ".\\");
+        lstrcatA(application, name);
+    }
+    lstrcpyA(line, command);
     return 1;
 }
 } // namespace
@@ -194,11 +223,11 @@ int Command_Line(const char *command, char (&line)[line_size])
 int Do_Process(const char *command, HWND owner, int suspended)
 {
     // CreateProcessA may write into the command line it is given.
-    char line[line_size];
+    char line[line_size], application[MAX_PATH];
 
     Close_Child_Handles();
     ZeroMemory(&procinfo, sizeof(procinfo));
-    if (!Command_Line(command, line))
+    if (!Command_Line(command, line, application))
         return 0;
     Fill_Startup_Info();
     // The search for the program begins in the launcher's own folder, the
@@ -212,12 +241,13 @@ int Do_Process(const char *command, HWND owner, int suspended)
     DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_DEFAULT_ERROR_MODE;
     if (suspended)
         flags |= CREATE_SUSPENDED;
-    int started = CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+    const char *named = application[0] != '\0' ? application : nullptr;
+    int started = CreateProcessA(named, line, nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                                  &startinfo, &procinfo);
     DWORD error = GetLastError();
     SetErrorMode(mode);
     if (!started && error == elevation_required)
-        started = Shell_Start(line, owner);
+        started = Shell_Start(line, named, owner);
     return started;
 }
 

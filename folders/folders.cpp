@@ -111,10 +111,10 @@ void Start_Directory_Of(const WCHAR *program)
     startdisk = startpathW[1] == L':' && letter < 0x80 ? Get_Drive((char)letter) - 1 : -1;
 }
 
-void Start_Directory(void)
+int Start_Directory(void)
 {
     // By its Unicode name where Windows has one (folders.h).
-    Change_Folder(startdisk, startpath, startpathW[0] != L'\0' ? startpathW : nullptr);
+    return Change_Folder(startdisk, startpath, startpathW[0] != L'\0' ? startpathW : nullptr);
 }
 
 int Find_sep(const char *text)

@@ -30,7 +30,8 @@ void Find_Start_Directory(void);
 // Records the folder of `program`, a program's full path, as the start
 // folder; a path too long for startpath leaves it as it was.
 void Start_Directory_Of(const WCHAR *program);
-void Start_Directory(void);
+// Enters the start folder again; 0 when it was entered.
+int Start_Directory(void);
 int Find_sep(const char *text);
 int Get_Drive(char letter);
 // Enters the folder that `folder` names from its drive letter on; by the

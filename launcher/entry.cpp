@@ -18,9 +18,9 @@ const DWORD search_system32 = 0x00000800;
 typedef BOOL(WINAPI *Set_Dll_Directories)(DWORD);
 
 // A copy of the disc in Downloads or on a USB stick is a folder where any
-// program may have left a DLL, and Windows, which elevates install.exe,
-// looks beside the program first for the DLLs that it loads by name once
-// the program runs (uxtheme.dll when the window is made, among others).
+// program may have left a DLL, and Windows looks beside the program first
+// for the DLLs that it loads by name once the program runs (uxtheme.dll when
+// the window is made, among others).
 // Only the system folder then: the function is in Windows 8, and in Vista
 // and 7 with update KB2533623. Without it the search stays as it was. The
 // child programs keep their own search order.

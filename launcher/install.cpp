@@ -20,7 +20,14 @@ int Run_And_Wait(const char *command, HWND window)
 
 int Exec_Setup(HWND window, int replace_record)
 {
-    Start_Directory();
+    // The installer is started by the start folder; one that cannot be
+    // entered again (a disc taken out, a share gone) starts nothing, for
+    // the installer would be looked for in whatever folder is current.
+    if (Start_Directory() != 0) {
+        OkMessage(window, Text(text_folder_error), startpath,
+                  startpathW[0] != L'\0' ? startpathW : nullptr);
+        return 0;
+    }
     // A reinstall deletes the old record only once the installer has
     // started: an installer that is missing, damaged or refused by Windows
     // must not cost the player the installed game, nor must a player's No

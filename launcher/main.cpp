@@ -16,8 +16,8 @@ int Another_Launcher_Runs()
 {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, launcher_mutex);
     DWORD error = GetLastError();
-    // Denied: the mutex is there, made by a launcher that Windows elevated
-    // (installer detection elevates "install.exe"), whose mutex a launcher
+    // Denied: the mutex is there, made by a launcher run as administrator
+    // (the player's choice: its manifest asks for none), whose mutex a launcher
     // at a lower integrity level may not open. Any other failure lets the
     // launcher run: a failed check must never lock the player out.
     if (!mutex)
@@ -48,12 +48,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show)
         ShowWindow(hwnd, show);
     } else {
         // First run: install and play with the window hidden; it still owns
-        // the warnings. Its WM_DESTROY then posts the quit message that ends
-        // the loop below at once.
+        // the warnings. Destroyed then, its WM_DESTROY posts the quit
+        // message that ends the loop below at once.
         First_Run_Flow(hwnd);
         if (!hwnd)
             return 0;
-        SendMessageA(hwnd, WM_DESTROY, 0, 0);
+        DestroyWindow(hwnd);
     }
     return Message_Loop();
 }
