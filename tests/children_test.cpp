@@ -37,19 +37,27 @@ TEST_F(ChildrenTest, WaitReturnsOnceTheChildHasEndedWhateverItsExitCode)
     struct {
         const char *actions;
         DWORD code;
+        // NoDefaultCurrentDirectoryInExePath, which keeps CreateProcess from
+        // looking in the current folder for a bare name: the child is
+        // started by its folder all the same.
+        bool locked = false;
     } rows[] = {
         {"sleep=300;exit=0", 0},
         {"sleep=300;exit=1", 1},
         {"sleep=300;exit=259", 259},
         // The stack guard ends a program whose stack was overrun.
         {"sleep=300;overrun=64", STATUS_STACK_BUFFER_OVERRUN},
+        {"sleep=300;exit=0", 0, true},
     };
     std::vector<unsigned long long> guards;
     for (auto &row : rows) {
-        SCOPED_TRACE(row.actions);
+        SCOPED_TRACE(std::string(row.actions) + (row.locked ? ", locked down" : ""));
         ChildLog fresh;
         SetChildActions("CHILD", row.actions);
-        ASSERT_NE(0, Do_Process("child.exe /DE"));
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", row.locked ? "1" : nullptr);
+        int started = Do_Process("child.exe /DE");
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", nullptr);
+        ASSERT_NE(0, started);
         HANDLE child =
             OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, procinfo.dwProcessId);
         ASSERT_TRUE(child);
@@ -86,20 +94,26 @@ TEST_F(ChildrenTest, BatchFileIsWaitedForUntilItEnds)
     struct {
         const char *comspec; // nullptr: Windows' own
         const char *role;    // the program that runs and logs
-        std::string line;    // its command line
+        std::string line;    // its command line: the batch file by its folder
+        bool locked = false; // NoDefaultCurrentDirectoryInExePath set
     } rows[] = {
         {nullptr, "SLOW", ""},
-        {interpreter.c_str(), "INTERP", "\"" + interpreter + "\" /c slow.bat"},
+        {interpreter.c_str(), "INTERP", "\"" + interpreter + "\" /c .\\slow.bat"},
+        {interpreter.c_str(), "INTERP", "\"" + interpreter + "\" /c .\\slow.bat", true},
+        {nullptr, "SLOW", "", true},
     };
     char comspec[MAX_PATH] = "";
     ASSERT_GT(GetEnvironmentVariableA("COMSPEC", comspec, sizeof(comspec)), 0u);
     for (auto &row : rows) {
-        SCOPED_TRACE(row.role);
+        SCOPED_TRACE(std::string(row.role) + (row.locked ? ", locked down" : ""));
         ChildLog fresh;
         SetEnvironmentVariableA("COMSPEC", row.comspec ? row.comspec : comspec);
         SetChildActions(row.role, "sleep=3000");
         long long started = NowMs();
-        ASSERT_NE(0, Do_Process("slow.bat"));
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", row.locked ? "1" : nullptr);
+        int begun = Do_Process("slow.bat");
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", nullptr);
+        ASSERT_NE(0, begun);
         EXPECT_EQ(1, Wait_Finish());
         long long returned = NowMs();
         SetEnvironmentVariableA("COMSPEC", comspec);

@@ -188,6 +188,10 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
         const char *current;        // the folder current when it starts
         const char *installed_from; // setup.exe's current folder
         const char *sound_line;
+        // NoDefaultCurrentDirectoryInExePath set, as administrators and
+        // security baselines set it: no bare name is looked for in the
+        // current folder.
+        bool locked = false;
     } rows[] = {
         // clang-format off
         {"started by its path from another drive", "E:\\", "C:\\windows", "E:\\", "Setsound.exe /DE"},
@@ -206,6 +210,8 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
         // No drive letter to give the sound setup: its switch goes alone.
         {"the CD shared on the network", "\\\\vexmoor\\cd", "C:\\windows", "\\\\vexmoor\\cd",
          "Setsound.exe /D"},
+        {"started from another drive where Windows is locked down", "E:\\", "C:\\windows", "E:\\",
+         "Setsound.exe /DE", true},
         // clang-format on
     };
     ASSERT_GE(deep.size(), 240u);
@@ -226,8 +232,11 @@ TEST_F(HardeningTest, OddStartFoldersKeepEveryChildInPlace)
                               FALSE));
         SetChildActions("SETUP", "record=G:\\VEXMOOR");
         std::string before = DumpKeys("Software", product_key);
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", row.locked ? "1" : nullptr);
+        Texts warnings = Drive(first_run, 0, row.current);
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", nullptr);
 
-        EXPECT_EQ(Texts{}, Drive(first_run, 0, row.current));
+        EXPECT_EQ(Texts{}, warnings);
         EXPECT_EQ(0u, exit_code);
         ASSERT_EQ(all_children, Roles(log.Runs()));
         EXPECT_EQ(row.installed_from, log.Only("SETUP").unicode_folder);

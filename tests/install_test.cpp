@@ -544,7 +544,13 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         int then;       // the button clicked afterwards
         Texts then_say; // and the warnings it gives
         Texts roles;
-        const char *setup = "stand-in"; // E:\setup.exe: "stand-in", "missing" or "damaged"
+        // E:\setup.exe: "stand-in", "missing" or "damaged"; or "moved": the
+        // launcher and its installer in E:\GONE, which is renamed once the
+        // window shows, so that the start folder is gone at the click.
+        const char *setup = "stand-in";
+        // NoDefaultCurrentDirectoryInExePath set: the sound setup is
+        // started by the game folder all the same.
+        bool locked = false;
     } rows[] = {
         // clang-format off
         {"new record", 0, game_folder, {"Installation complete  "}, id_cancel, {}, {"SETUP", "SETSOUND"}},
@@ -560,7 +566,21 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         // installer still runs in the folder the launcher was started in.
         {"after a Fortsetzen without replay", id_continue, game_folder, {"Installation complete  "}, id_cancel, {},
          {"SETUP", "SETSOUND"}},
+        // The installer is not looked for elsewhere: nothing starts, and the
+        // record stays.
+        {"a start folder gone since the start", 0, game_folder,
+         {"Folder Error E:\\GONE", "Installation incomplete  "}, id_start, {}, {"GAME"}, "moved"},
+        {"new record where Windows is locked down", 0, game_folder, {"Installation complete  "}, id_cancel, {},
+         {"SETUP", "SETSOUND"}, "stand-in", true},
         // clang-format on
+    };
+    // The moved start folder's files, and the folder, by either name.
+    auto clear_moved = [] {
+        for (const char *folder : {"E:\\GONE", "E:\\GONE2"}) {
+            for (const char *file : {"\\install.exe", "\\setup.exe"})
+                DeleteFileA((std::string(folder) + file).c_str());
+            RemoveDirectoryA(folder);
+        }
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
@@ -569,8 +589,17 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         WriteText(other_version, "folder", "G:\\VEXMOOR 2");
         WriteText(settings, "Sprache", "Deutsch");
         bool starts = row.setup == std::string("stand-in");
+        bool moved = row.setup == std::string("moved");
         if (starts)
             PlaceInstaller(row.recorded ? std::string("record=") + row.recorded : "");
+        if (moved) {
+            clear_moved();
+            MakeFolders("E:\\GONE");
+            PlaceStandIn("E:\\GONE\\setup.exe");
+            SetChildActions("SETUP", std::string("record=") + row.recorded);
+            ASSERT_TRUE(CopyFileA((ProgramFolder() + fast_launcher).c_str(),
+                                  "E:\\GONE\\install.exe", FALSE));
+        }
         if (row.setup == std::string("damaged")) {
             HANDLE file =
                 CreateFileA("E:\\setup.exe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -581,9 +610,14 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         if (row.first == id_continue)
             RemoveGameFile("REPLAY.BAT");
         std::string before = DumpKeys("Software", record_key);
-        LauncherRun run(fast_launcher);
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", row.locked ? "1" : nullptr);
+        LauncherRun run(moved ? "E:\\GONE\\install.exe" : fast_launcher);
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", nullptr);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
+        if (moved) {
+            ASSERT_TRUE(MoveFileA("E:\\GONE", "E:\\GONE2")) << GetLastError();
+        }
         if (row.first) {
             EXPECT_EQ(Texts{}, WarningTexts(run.Press(window, row.first, 0)));
         }
@@ -613,6 +647,8 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
         EXPECT_EQ(row.then_say, WarningTexts(run.Press(window, row.then, row.then_say.size())));
         EXPECT_EQ(0u, run.ExitCode());
         ExpectNothingLeft();
+        if (moved)
+            clear_moved();
         EXPECT_EQ(row.roles, Roles(log.Runs()));
         if (row.roles.back() == "GAME") {
             EXPECT_EQ(game_folder, log.Only("GAME").folder);

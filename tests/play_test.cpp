@@ -14,6 +14,10 @@ struct Row {
     const char *folder; // the record's
     Texts warnings;
     bool again = false; // clicked again while the first warning shows
+    // NoDefaultCurrentDirectoryInExePath set: no bare name is looked for in
+    // the current folder. The game's batch file is given to the command
+    // interpreter by its folder all the same.
+    bool locked = false;
 };
 
 class PlayTest : public FlowTest
@@ -52,16 +56,20 @@ TEST_F(PlayTest, StartAndContinuePlayInTheRecordsFolder)
         {id_continue, missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}},
         {id_continue, missing_folder, {"Folder Error G:\\MISSING", "Cannot Find G:\\MISSING"}, true},
         {id_continue, "", {"Cannot Find (untitled)"}},
+        {id_start, game_folder, {}, false, true},
+        {id_continue, game_folder, {}, false, true},
         // clang-format on
     };
     for (auto &row : rows) {
         bool start = row.button == id_start;
         const char *role = start ? "GAME" : "REPLAY";
         SCOPED_TRACE(std::string(start ? "Start" : "Continue") + ", folder \"" + row.folder + "\"" +
-                     (row.again ? ", again" : ""));
+                     (row.again ? ", again" : "") + (row.locked ? ", locked down" : ""));
         Prepare(row.folder);
         std::string before = DumpKeys("Software");
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", row.locked ? "1" : nullptr);
         LauncherRun run;
+        SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", nullptr);
         HWND window = run.VisibleWindow();
         ASSERT_TRUE(window);
 
@@ -81,6 +89,8 @@ TEST_F(PlayTest, StartAndContinuePlayInTheRecordsFolder)
         if (plays) {
             ChildRun child = log.Only(role);
             EXPECT_EQ(row.folder, child.unicode_folder);
+            // The batch file's name, as the command interpreter was given it.
+            EXPECT_EQ(start ? ".\\vexmoor.bat" : ".\\REPLAY.BAT", child.batch);
             ASSERT_GE(child.ended, 0);
             // A batch file's game is waited for, and does not give "Game
             // Run Error 1" when it ends; the replay is not waited for.

@@ -55,6 +55,9 @@ std::vector<ChildRun> ChildLog::Runs() const
             run.started = std::stoll(fields[3]);
             run.folder = fields[4];
             run.command_line = fields[5];
+            size_t batch = run.command_line.find(" --batch ");
+            if (batch != std::string::npos)
+                run.batch = run.command_line.substr(batch + 9);
             run.startup_flags = std::stoul(fields[6]);
             run.record = fields[8];
             run.unicode_folder = fields[9];
@@ -113,6 +116,6 @@ void PlaceStandIn(const std::string &path, const Caller &)
 void PlaceBatchFile(const std::string &path, const std::string &role, const Caller &)
 {
     std::ofstream file(path, std::ios::binary);
-    file << "@\"" << ProgramFolder() << "standin.exe\" --role " << role << "\r\n";
+    file << "@\"" << ProgramFolder() << "standin.exe\" --role " << role << " --batch %0\r\n";
     ASSERT_TRUE(file.good()) << path;
 }

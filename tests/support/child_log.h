@@ -17,6 +17,7 @@ struct ChildRun {
     std::string folder;         // its current folder
     std::string unicode_folder; // the same by its Unicode name, in UTF-8
     std::string command_line;
+    std::string batch; // a batch file's run: its name, as the interpreter was given it
     DWORD startup_flags = 0;
     std::string record; // the record's folder at its start, or "<none>"
     DWORD exit_code = 0;
@@ -51,7 +52,8 @@ class ChildLog
 void SetChildActions(const std::string &role, const std::string &actions);
 // Copies the stand-in to `path` (for instance E:\setup.exe).
 void PlaceStandIn(const std::string &path, const Caller & = {});
-// Writes a batch file that runs the stand-in in `role`.
+// Writes a batch file that runs the stand-in in `role`, which logs the batch
+// file's name as the command interpreter was given it ("%0").
 void PlaceBatchFile(const std::string &path, const std::string &role, const Caller & = {});
 // Milliseconds of system time, as the stand-in records them.
 long long NowMs();
