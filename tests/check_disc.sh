@@ -80,11 +80,13 @@ printf 'tide-2.1\r\n' >"$scratch/good.password"
 printf 'tide-2.0\n' >"$scratch/wrong.password"
 key=(--cert "$signing/cert.pem" --key "$signing/key.pem")
 
-# The publisher's folder: the installer, a file and a folder of data, and a
-# link to a file elsewhere; named as publishers name things.
+# The publisher's folder: the installer, a file and a folder of data with a
+# program of the game's in it, and a link to a file elsewhere; named as
+# publishers name things.
 publisher="$scratch/Tidewater's [disc] ø"
 mkdir -p "$publisher/DATA" "$scratch/elsewhere"
 cp "$bin/english/install.exe" "$publisher/TWSETUP.EXE"
+cp "$bin/polish/install.exe" "$publisher/DATA/TOOL.DLL"
 printf 'Tidewater 2.1\r\n' >"$publisher/README.TXT"
 printf 'map' >"$publisher/DATA/MAP.DAT"
 printf 'notes\r\n' >"$scratch/elsewhere/notes.txt"
@@ -99,6 +101,11 @@ bash tools/disc.sh editions/english.edition "$scratch/small" "$out/tidewater.iso
     fail "the image of the installer alone: $(cat "$scratch/small.log")"
 grep -qx "install.exe: not signed, SHA-256 $(sha256sum <"$shipped" | cut -d' ' -f1)" "$scratch/small.log" ||
     fail "disc.sh does not say that install.exe is not signed, with its SHA-256: $(cat "$scratch/small.log")"
+# Without a certificate, every program on the disc is named as unsigned.
+for program in TWSETUP.EXE install.exe; do
+    grep -qx "$out/tidewater/$program: warning: not signed: Windows 11's Smart App Control blocks an unsigned program, and SmartScreen warns of one; give a certificate, and disc.sh signs the disc's copies" "$scratch/small.log" ||
+        fail "disc.sh does not warn that $program is not signed: $(cat "$scratch/small.log")"
+done
 
 # Places that are not disc.sh's to write: a folder named like the image, a
 # SHA256SUMS beside it, and a publisher's folder inside the disc's folder.
@@ -132,6 +139,7 @@ rows=(
     "||IMAGE ${key[*]} --timestamp http://127.0.0.1:9/|the time stamp server (http://127.0.0.1:9/) cannot be reached"
     # --sign-setup on an installer that is no Windows program.
     "+TWSETUP.EXE||IMAGE --sign-setup ${key[*]}|/TWSETUP.EXE: not a Windows program, so --sign-setup cannot sign it"
+    "||IMAGE --no-sign-programs|--no-sign-programs needs a certificate: without one nothing is signed"
     # A name Windows cannot give a file.
     "+NOTES:1.TXT||IMAGE|/NOTES:1.TXT: Windows allows none of"
     # A link to nothing, or to a folder: Joliet has no links.
@@ -235,7 +243,7 @@ else
         fail "beside the image: $(ls -A "$out")"
     # What Windows reads: the Joliet names.
     files=$(xorriso -read_fs norock -indev "$image" -find / -type f 2>/dev/null | tr -d "'" | LC_ALL=C sort | tr '\n' ' ')
-    [ "$files" = "/DATA/MAP.DAT /NOTES.TXT /README.TXT /TWSETUP.EXE /autorun.inf /install.exe " ] ||
+    [ "$files" = "/DATA/MAP.DAT /DATA/TOOL.DLL /NOTES.TXT /README.TXT /TWSETUP.EXE /autorun.inf /install.exe " ] ||
         fail "the image's Joliet names: $files"
     xorriso -indev "$image" -pvd_info 2>/dev/null | grep -qx "Volume Id    : TIDEWATER" ||
         fail "the image's label: $(xorriso -indev "$image" -pvd_info 2>/dev/null | grep 'Volume Id')"
@@ -244,8 +252,16 @@ else
     [ "$(cat "$back/autorun.inf")" = $'[autorun]\r\nopen=install.exe\r\nicon=install.exe\r\nlabel=TIDEWATER\r' ] ||
         fail "autorun.inf: $(cat -A "$back/autorun.inf")"
     cmp -s "$back/NOTES.TXT" "$scratch/elsewhere/notes.txt" || fail "NOTES.TXT is not the file its link names"
-    check_signed_bytes "$back/TWSETUP.EXE" "$publisher/TWSETUP.EXE" ||
-        fail "TWSETUP.EXE, without its signature, is not the publisher's"
+    # Every program of the folder signed on the disc, with the same
+    # certificate; the publisher's files as they were (the snapshot above).
+    for program in TWSETUP.EXE DATA/TOOL.DLL; do
+        osslsigncode verify -CAfile "$signing/cert.pem" -in "$back/$program" >/dev/null 2>&1 ||
+            fail "$program on the disc: the signature does not verify"
+        check_signed_bytes "$back/$program" "$publisher/$program" ||
+            fail "$program, without its signature, is not the publisher's"
+    done
+    ! grep -q "warning: not signed" "$scratch/disc.log" ||
+        fail "a signed disc warns of unsigned programs: $(cat "$scratch/disc.log")"
     (cd "$out" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files beside it"
     for file in install.exe autorun.inf DATA/MAP.DAT NOTES.TXT; do
         grep -qx "$(sha256sum "$back/$file" | cut -d' ' -f1)  tidewater/$file" "$out/SHA256SUMS" ||
@@ -255,6 +271,21 @@ else
         fail "the image is not as SHA256SUMS says"
     check_signed "$back/install.exe" "$shipped"
     /usr/bin/python3 tools/lib/pe.py check "$back/install.exe" editions/tidewater.ico >"$scratch/binary.log" 2>&1 || fail "the image's install.exe: $(cat "$scratch/binary.log")"
+fi
+
+# --no-sign-programs: install.exe signed, the publisher's programs on the
+# disc as they are, each named in a warning.
+if ! bash tools/disc.sh editions/english.edition "$publisher" "$scratch/plain/tidewater.iso" "${key[@]}" \
+    --no-sign-programs >"$scratch/plain.log" 2>&1; then
+    fail "the image with --no-sign-programs: $(cat "$scratch/plain.log")"
+else
+    for program in TWSETUP.EXE DATA/TOOL.DLL; do
+        cmp -s "$scratch/plain/tidewater/$program" "$publisher/$program" ||
+            fail "--no-sign-programs: $program on the disc is not the publisher's"
+        grep -qx "$scratch/plain/tidewater/$program: warning: not signed: Windows 11's Smart App Control blocks an unsigned program, and SmartScreen warns of one; leave out --no-sign-programs, and disc.sh signs the disc's copy" "$scratch/plain.log" ||
+            fail "--no-sign-programs: no warning for $program: $(cat "$scratch/plain.log")"
+    done
+    ! grep -q "install.exe: warning" "$scratch/plain.log" || fail "--no-sign-programs: install.exe unsigned"
 fi
 
 echo "$failures of the signing and disc checks failed"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the CD image of an edition from the publisher's folder:
 #     disc.sh EDITION_FILE FOLDER [IMAGE] [CERTIFICATE [--name TEXT] [--url URL]
-#             [--timestamp URL] [--sign-setup]]
+#             [--timestamp URL] [--no-sign-programs [--sign-setup]]]
 # FOLDER holds what goes on the disc: at its root the edition's installer
 # (setup.exe for Vexmoor), and whatever else. The disc gets all of it, and
 # at its root install.exe, built for the edition (tools/edition.sh), and an
@@ -13,8 +13,13 @@
 #
 # With a certificate (the options of tools/sign.sh: --pkcs12 FILE, or --cert
 # FILE --key FILE, and --password-file FILE), install.exe is signed, named
-# by --name (the edition's file_product by default) and --url; with
-# --sign-setup the installer too.
+# by --name (the edition's file_product by default) and --url, and so is
+# every other Windows program of the folder (.exe, .dll, whatever its name)
+# that is not signed yet: its copy on the disc, never the publisher's file.
+# Windows 11's Smart App Control blocks an unsigned program, and SmartScreen
+# warns of one. --no-sign-programs leaves them as they are (--sign-setup
+# then signs the installer alone). Every program the disc holds unsigned is
+# named in a warning.
 #
 # Every date on the disc and in the image is the last commit's
 # (SOURCE_DATE_EPOCH when set), so the same commit and folder give the same
@@ -37,17 +42,19 @@ top=$(dirname "$here")
 
 usage() {
     echo "usage: tools/disc.sh EDITION_FILE FOLDER [IMAGE] [--pkcs12 FILE | --cert FILE --key FILE]" >&2
-    echo "           [--password-file FILE] [--name TEXT] [--url URL] [--timestamp URL] [--sign-setup]" >&2
+    echo "           [--password-file FILE] [--name TEXT] [--url URL] [--timestamp URL]" >&2
+    echo "           [--no-sign-programs [--sign-setup]]" >&2
     exit 2
 }
 
-sign_setup=0
-options=$(getopt -n disc.sh -o h -l "help,sign-setup,$sign_long" -- "$@") || usage
+sign_setup=0 sign_programs=1
+options=$(getopt -n disc.sh -o h -l "help,sign-setup,no-sign-programs,$sign_long" -- "$@") || usage
 eval set -- "$options"
 while [ "$1" != -- ]; do
     case $1 in
     -h | --help) usage ;;
     --sign-setup) sign_setup=1 && shift ;;
+    --no-sign-programs) sign_programs=0 && shift ;;
     *) sign_take "$1" "$2" && shift 2 ;;
     esac
 done
@@ -56,6 +63,10 @@ shift
 if [ $sign_setup -eq 1 ] && ! sign_wanted; then
     sign_fail "--sign-setup needs a certificate"
 fi
+if [ $sign_programs -eq 0 ] && ! sign_wanted; then
+    sign_fail "--no-sign-programs needs a certificate: without one nothing is signed"
+fi
+unsigned_programs=()
 edition=$(made_path "$1")
 folder=$(made_path "$2")
 name=$(basename "$edition")
@@ -154,19 +165,26 @@ check_folder() {
 
 # The disc in WORK/BASE, its image WORK/BASE.iso and WORK/SHA256SUMS.
 make_disc() {
-    local disc=$work/$base found
+    local disc=$work/$base found state path
     bash "$top/tools/edition.sh" "$edition" "$work/build"
     mkdir "$disc"
     cp -RL --no-preserve=ownership "$folder/." "$disc/"
     if sign_wanted; then
         sign_file "$work/build/install.exe" "$disc/install.exe"
-        if [ $sign_setup -eq 1 ]; then
-            found=$(at_root "$installer")
-            sign_file "$folder/$found" "$disc/$found"
-        fi
+        found=$(at_root "$installer")
+        # The publisher's programs, from their files into the disc's
+        # copies; one the publisher signed keeps its signature.
+        while read -r state path; do
+            [ "$state" = unsigned ] || continue
+            if [ $sign_programs -eq 1 ] || { [ $sign_setup -eq 1 ] && [ "$path" = "$found" ]; }; then
+                sign_file "$folder/$path" "$disc/$path"
+            fi
+        done < <(/usr/bin/python3 "$top/tools/lib/pe.py" programs "$folder")
     else
         cp "$work/build/install.exe" "$disc/install.exe"
     fi
+    mapfile -t unsigned_programs < <(/usr/bin/python3 "$top/tools/lib/pe.py" programs "$disc" |
+        sed -n 's/^unsigned //p')
     # Windows reads autorun.inf in its ANSI code page; the lines end in CR LF.
     printf '[autorun]\r\nopen=install.exe\r\nicon=install.exe\r\nlabel=%s\r\n' "$label" >"$disc/autorun.inf"
     find "$disc" -exec touch -h -d "@$epoch" {} +
@@ -248,3 +266,11 @@ fi
 xorriso -indev "$image" -find / -type f 2>/dev/null | sed 's/^/  /'
 echo "Checksums: $sums (check them with: cd $(printf %q "$place") && sha256sum -c SHA256SUMS)"
 sed 's/^/  /' "$sums"
+if ! sign_wanted; then
+    advice="give a certificate, and disc.sh signs the disc's copies"
+else
+    advice="leave out --no-sign-programs, and disc.sh signs the disc's copy"
+fi
+for path in ${unsigned_programs[@]+"${unsigned_programs[@]}"}; do
+    echo "$tree/$path: warning: not signed: Windows 11's Smart App Control blocks an unsigned program, and SmartScreen warns of one; $advice" >&2
+done

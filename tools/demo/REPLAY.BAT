@@ -1,3 +1,3 @@
 @echo off
-rem Resumes the saved Vexmoor demo game.
-VEXDEMO.EXE /resume
+rem Resumes the saved Vexmoor demo game ("start /w": see vexmoor.bat).
+start /w VEXDEMO.EXE /resume

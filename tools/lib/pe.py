@@ -11,6 +11,10 @@
         on any fault, each on a line of its own
     pe.py is-program FILE
         succeeds when FILE is a Windows program (tools/sign.sh asks)
+    pe.py programs FOLDER
+        prints each Windows program below FOLDER (.exe, .dll, whatever its
+        name), a line each: "signed" or "unsigned" and its path from FOLDER
+        (tools/disc.sh asks)
 
 The shipped build is i386 (the default); the x86-64 build is held to the
 same, but for what only a 32-bit program can be (Windows 4.0, 64 KiB, four
@@ -110,6 +114,33 @@ def is_program(path):
     except (pefile.PEFormatError, OSError):
         return False
     return True
+
+
+def is_signed(pe):
+    """Whether the program carries an Authenticode signature: its certificate
+    table (the security directory) is there."""
+    table = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]]
+    return table.VirtualAddress != 0 and table.Size != 0
+
+
+def programs(folder):
+    """(path from `folder`, signed) of each Windows program below it, in
+    order; a link to a file counts as the file, as a disc holds it."""
+    found = []
+    for root, folders, files in os.walk(folder):
+        folders.sort()
+        for name in sorted(files):
+            path = os.path.join(root, name)
+            try:
+                with open(path, "rb") as file:
+                    if file.read(2) != b"MZ":
+                        continue
+                pe = pefile.PE(path, fast_load=True)
+            except (pefile.PEFormatError, OSError):
+                continue
+            found.append((os.path.relpath(path, folder), is_signed(pe)))
+            pe.close()
+    return found
 
 
 def _resources(pe, kind):
@@ -310,12 +341,17 @@ def main():
     checking.add_argument("program")
     checking.add_argument("icon")
     commands.add_parser("is-program").add_argument("file")
+    commands.add_parser("programs").add_argument("folder")
     arguments = parser.parse_args()
     if arguments.command == "finish":
         finish(arguments.program)
         return 0
     if arguments.command == "check":
         return 0 if check(arguments.program, arguments.icon, arguments.machine) else 1
+    if arguments.command == "programs":
+        for path, signed in programs(arguments.folder):
+            print("%s %s" % ("signed" if signed else "unsigned", path))
+        return 0
     return 0 if is_program(arguments.file) else 1
 
 
