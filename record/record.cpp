@@ -85,6 +85,24 @@ void Read_Wide(HKEY key, WCHAR (&wide)[FOLDER_BUFFER])
     wide[length < std::size(wide) ? length : 0] = L'\0';
 }
 
+// The ANSI reading of the Unicode folder `wide` into `ansi`, as much of it
+// as fits: its letters may take two bytes each (the East Asian code pages)
+// or three (65001, UTF-8), where the folder itself fits. The drive letter
+// and colon, which New_Directory reads of it, come first; the folder is
+// entered, and named in warnings, by its Unicode name.
+void Ansi_Reading(const WCHAR *wide, char (&ansi)[FOLDER_BUFFER])
+{
+    int length = 0, made = 0;
+
+    while (wide[length] != L'\0')
+        length++;
+    // Fewer letters until they fit: the last that does not may be cut.
+    for (; length > 0 && made == 0; length--)
+        made = WideCharToMultiByte(CP_ACP, 0, wide, length, ansi, std::size(ansi) - 1, nullptr,
+                                   nullptr);
+    ansi[made] = '\0';
+}
+
 // Registry keys nest at most this deep on Windows.
 const int max_key_depth = 512;
 
@@ -171,6 +189,16 @@ int ReadRegistry(const char *company, const char *product, const char *version)
     LONG result = RegQueryValueExA(key, "folder", nullptr, nullptr, (BYTE *)value, &size);
     Read_Wide(key, wide);
     RegCloseKey(key);
+    // Windows NT keeps text as Unicode, and its Unicode value decides: the
+    // ANSI reading of a folder that fits may not (RegQueryValueExA then
+    // gives ERROR_MORE_DATA), and the launcher would take the game for not
+    // installed and run the installer at every start.
+    if (wide[0] != L'\0') {
+        Ansi_Reading(wide, szFolderRead);
+        for (size_t i = 0; i < std::size(wide); i++)
+            szFolderReadW[i] = wide[i];
+        return 1;
+    }
     if (result != ERROR_SUCCESS || size > sizeof(value))
         return 0;
 

@@ -24,7 +24,8 @@ extern WCHAR szFolderReadW[FOLDER_BUFFER];
 
 // Reads the value "folder" into szFolderRead and szFolderReadW. 1 when the
 // record is there and its text fits, 0 otherwise (both are then left as
-// they were).
+// they were). On Windows NT its Unicode text decides, and szFolderRead
+// holds as much of its ANSI reading as fits.
 int ReadRegistry(const char *company, const char *product, const char *version);
 
 // Deletes the record's own key (the version's) with everything beneath it,

@@ -74,6 +74,39 @@ TEST_F(RecordTest, FolderValueIsReadAsText)
     }
 }
 
+// A record that a Unicode installer wrote is read by its Unicode text on
+// Windows NT, however long its ANSI reading: a folder of 130 Japanese
+// letters is 391 bytes in code page 65001 (UTF-8), which CTest runs this
+// test under too (RecordTest.UnicodeFolderIsReadWhole.Utf8), and 261 in
+// the East Asian code pages. The ANSI text keeps what fits, from the drive
+// letter on.
+TEST_F(RecordTest, UnicodeFolderIsReadWhole)
+{
+    char expected[8] = "";
+    GetEnvironmentVariableA("EXPECTED_CODE_PAGE", expected, sizeof(expected));
+    ASSERT_EQ(std::to_string(GetACP()), expected) << "the locale does not give this code page";
+    std::string japanese = "G:\\";
+    for (int i = 0; i < 130; i++)
+        japanese += u8"\u30B2"; // "ゲ"
+    struct {
+        const char *name;
+        std::string folder; // written as Unicode text, in UTF-8
+        int result;
+    } cases[] = {
+        {"130 Japanese letters", japanese, 1},
+        {"259 characters", "G:\\" + std::string(256, 'x'), 1},
+        {"260 characters", "G:\\" + std::string(257, 'x'), 0},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadLastGood();
+        WriteText(record_key, "folder", c.folder);
+        EXPECT_EQ(c.result, Read());
+        EXPECT_EQ(c.result ? Wide(c.folder) : Wide(last_good), std::wstring(szFolderReadW));
+        EXPECT_EQ(0, strncmp(szFolderRead, c.result ? "G:\\" : last_good, 3));
+    }
+}
+
 TEST_F(RecordTest, MissingRecordReadsAsNotInstalled)
 {
     struct {
