@@ -9,11 +9,12 @@
 # wrong; so does a program that is not what the launcher must be
 # (tools/lib/pe.py check: its size, its imports, its header). It previews,
 # under Wine, where the window grows to fit its texts on each Windows they
-# are shown on, and says which language Wine's fonts cannot preview. install.exe is put in place only when
-# all is well: after a fault, an earlier one stays as it was. An install.exe
-# in OUTPUT_FOLDER that this command did not write is refused, and left as
-# it is. Paths are read from the caller's folder. Installs what is missing
-# first, as tools/test.sh does.
+# are shown on, and says which language Wine's fonts cannot preview.
+# install.exe is put in place only when all is well: after a fault, an
+# earlier one stays as it was. An install.exe in OUTPUT_FOLDER that this
+# command did not write is refused, and left as it is. Paths are read from
+# the caller's folder. Installs what is missing first, as tools/test.sh
+# does.
 set -euo pipefail
 top=$(dirname "$(dirname "$(realpath "$0")")")
 # shellcheck source=tools/made.sh

@@ -668,7 +668,7 @@ def measure_on(languages):
 
 
 def preview(source, languages, lines):
-    """fit.exe's lines ("ID WHERE CODE_PAGE DPI: what"), each said as
+    """fit.exe's lines ("ID CODE_PAGE DPI: what"), each said as
     where the launcher's window grows for a language, or as a notice that
     the fonts here cannot preview it: on Windows the launcher measures the
     player's own, and shows a language no face there has the letters of as
@@ -680,7 +680,7 @@ def preview(source, languages, lines):
         head, _, what = text.rstrip("\r\n").partition(": ")
         if not head:
             continue
-        id, where, code_page, dpi = head.split()
+        id, code_page, dpi = head.split()
         language = ids[id]
         name = LANGUAGE_NAMES.get(locale.windows_locale.get(language["id"], "").split("_")[0],
                                   "[%s]" % id)

@@ -8,17 +8,14 @@
 // the dots per inch it draws at. Each TEXTS, a UTF-8 file of "setting=text"
 // lines (edition.py --texts), gives a language: its "id", "code_page",
 // "charset", "font_name" and "font_size", and its window's texts.
-// Prints a line for each language whose window grows, and for each that no
-// face here can draw, as "ID WHERE CODE_PAGE DPI: what":
-//     0408 foreign 1252 96: grows 14 0 Tahoma
-//     0408 foreign 1252 96: no face
-// WHERE is "home" on a Windows of the language's code page, "shared" on
-// another one that has all its letters, "foreign" on one that lacks some;
-// a window that grows says by how many pixels wider and taller, and the
-// face its controls are drawn in. Ends with 0 when it
-// measured all, 2 when it cannot measure as asked: the template or a TEXTS
-// cannot be read, or this Windows' code page or dots per inch are not
-// those asked for.
+// Prints a line for each language, "ID CODE_PAGE DPI: what": how many
+// pixels wider and taller its window grew, and the face its controls are
+// drawn in; or that no face here can draw it:
+//     0408 1252 96: grows 14 0 Tahoma
+//     0408 1252 96: no face
+// Ends with 0 when it measured all, 2 when it cannot measure as asked: the
+// template or a TEXTS cannot be read, or this Windows' code page or dots per
+// inch are not those asked for.
 #include "base/ids.h"
 #include "launcher/face.h"
 #include "launcher/layout.h"
@@ -99,25 +96,6 @@ int Set_Texts(HWND window, const char *path)
     return measured.language.code_page != 0;
 }
 
-// Where the language is shown: at home, or abroad with or without its
-// letters in this Windows' code page.
-const char *Where(const char *const *texts)
-{
-    if (measured.language.code_page == GetACP())
-        return "home";
-    for (int i = 0; i < control_count - 1; i++) {
-        wchar_t text[1024];
-        char ansi[2048];
-        BOOL lost = FALSE;
-        MultiByteToWideChar(CP_UTF8, 0, texts[i], -1, text, (int)std::size(text));
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, ansi, sizeof(ansi), nullptr,
-                            &lost);
-        if (lost)
-            return "foreign";
-    }
-    return "shared";
-}
-
 // Gives the window the language's face as the launcher does, fits it, and
 // prints how it grew. 0 when it cannot measure.
 int Preview(HWND window, const char *template_face, int dpi)
@@ -125,7 +103,7 @@ int Preview(HWND window, const char *template_face, int dpi)
     const char *texts[control_count - 1];
     for (int i = 1; i < control_count; i++)
         texts[i - 1] = measured.texts[i];
-    std::printf("%s %s %u %d: ", measured.id, Where(texts), GetACP(), dpi);
+    std::printf("%s %u %d: ", measured.id, GetACP(), dpi);
     Face face;
     if (!Choose_Face(measured.language, template_face, texts, control_count - 1, face)) {
         std::printf("no face\n");
