@@ -32,9 +32,12 @@ rows=(
     "caption|\"Tidewater\"|:@caption: \"caption\" is in quotation marks, which would be part of the text: no quotes are needed"
     "start_button|Play   # the first button|:@start_button: \"start_button\" has \" # \" in it, which would be part of the text: comments go on a line of their own"
     "start_button||:@start_button: \"start_button\" is empty"
-    "code_page|65001|:@code_page: \"code_page\" must be one of 874, 1250, 1251, 1252, 1253, 1254, 1257, 1258"
-    # The window reads left to right.
-    "code_page|1255|:@code_page: \"code_page\": 1255 is Hebrew, written right to left, and the launcher's window reads left to right: it cannot show it as it is read"
+    "code_page|65001|:@code_page: \"code_page\" must be one of 874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258"
+    # Code page 932 has no Korean letters. A letter whose second byte there
+    # is a backslash ("ソ" is 0x83 0x5C) is no folder: the fault is the
+    # space after it.
+    "code_page|932|start_button|게임|:@start_button: \"start_button\": \"게\" is not in code page 932"
+    "code_page|932|installer|ソフト.EXE|continue_game|RESUME GAME.BAT|:@continue_game: \"continue_game\" has a space"
     # Code page 1252 has no Polish letters.
     "start_button|Graj dalej, Łucjo|:@start_button: \"start_button\": \"Ł\" is not in code page 1252"
     "cannot_find|The folder %s or %s is gone.|:@cannot_find: \"cannot_find\" must have exactly one %s and no other % (it has %s %s)"

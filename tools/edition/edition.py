@@ -28,6 +28,9 @@
                                              (or "-"), the bytes its icon
                                              takes in install.exe and its
                                              images
+    edition.py --sizes EDITION_FILE          prints the bytes its icon and its
+                                             languages' texts take in
+                                             install.exe
     edition.py --preview EDITION_FILE        reads fit.exe's lines and prints
                                              where the window grows for each
                                              language, and which cannot be
@@ -45,6 +48,7 @@ import locale
 import os
 import re
 import struct
+import unicodedata
 import sys
 
 # The tools' readers of PE and ICO files live in tools/lib.
@@ -80,20 +84,19 @@ FACE_BUFFER = BUFFERS["FACE_BUFFER"]  # a font's name
 WARNING_TEXTS = tuple(name for name in TEXTS if name not in WINDOW_TEXTS)
 LABEL_LENGTH = 16  # a disc's label, in characters
 
-# Windows' single-byte ANSI code pages, which the launcher's texts may be
-# in, in the order the build looks for one that lacks a language's letters
-# (to preview it in the face the launcher gives it there).
-CODE_PAGES = (1252, 1251, 1250, 1253, 1254, 1257, 874, 1258)
-# Those written right to left, which the launcher does not do. Its window
-# reads left to right, and a Hebrew or Arabic one would have to be mirrored
-# (WS_EX_LAYOUTRTL from Windows 2000 on, other flags on the Hebrew and Arabic
-# Windows 95 to ME); Windows 2000 and XP of other code pages draw such text
-# in its order only with their support for complex scripts installed, which
-# is off unless chosen.
-RIGHT_TO_LEFT = {1255: "Hebrew", 1256: "Arabic"}
+# Windows' ANSI code pages, which the launcher's texts may be in, in the
+# order the build looks for one that lacks a language's letters (to preview
+# it in the face the launcher gives it there): the single-byte ones, then
+# the double-byte ones of Japanese, Simplified Chinese, Korean and
+# Traditional Chinese, where a letter may take two bytes.
+CODE_PAGES = (1252, 1251, 1250, 1253, 1254, 1257, 874, 1258, 1255, 1256, 932, 936, 949, 950)
+# Vietnamese: a letter with two marks ("ễ"), and many with one, code page
+# 1258 has only as a base letter and a combining mark ("ê" and U+0303).
+COMBINING_CODE_PAGES = (1258,)
 
 # A locale under which Wine's ANSI code page is each of them.
-LOCALES = {874: "th_TH.UTF-8", 1250: "pl_PL.UTF-8", 1251: "ru_RU.UTF-8", 1252: "C.UTF-8",
+LOCALES = {874: "th_TH.UTF-8", 932: "ja_JP.UTF-8", 936: "zh_CN.UTF-8", 949: "ko_KR.UTF-8",
+           950: "zh_TW.UTF-8", 1250: "pl_PL.UTF-8", 1251: "ru_RU.UTF-8", 1252: "C.UTF-8",
            1253: "el_GR.UTF-8", 1254: "tr_TR.UTF-8", 1255: "he_IL.UTF-8", 1256: "ar_SA.UTF-8",
            1257: "lt_LT.UTF-8", 1258: "vi_VN.UTF-8"}
 
@@ -145,8 +148,8 @@ LANGUAGE_SETTINGS = ("code_page",) + TEXTS + ("file_description",)
 LANGUAGE_FONT = ("font_name", "font_size")
 # The font character set whose letters each code page has, as Windows numbers
 # them (EASTEUROPE_CHARSET for 1250).
-CHARSETS = {874: 222, 1250: 238, 1251: 204, 1252: 0, 1253: 161, 1254: 162, 1255: 177,
-            1256: 178, 1257: 186, 1258: 163}
+CHARSETS = {874: 222, 932: 128, 936: 134, 949: 129, 950: 136, 1250: 238, 1251: 204, 1252: 0,
+            1253: 161, 1254: 162, 1255: 177, 1256: 178, 1257: 186, 1258: 163}
 SAMPLE = "editions/english.edition"
 # The languages most editions are in, by the locale names Python knows
 # Windows' language ids by; a fault names them.
@@ -248,16 +251,47 @@ def check_plain(name, value, line):
                     'go on a line of their own' % name)
 
 
-def encoded(name, value, line, code_page):
-    """The value in the edition's code page."""
-    for char in value:
+def as_code_page_has(char, code_page):
+    """The letter as the code page has it: itself; or, in code page 1258, its
+    base letter with the marks the code page has it with as one letter, and
+    the others as combining marks ("ễ" as "ê" and U+0303, "ặ" as "ă" and
+    U+0323). None where the code page lacks it."""
+    codec = "cp%d" % code_page
+    forms = [char]
+    if code_page in COMBINING_CODE_PAGES:
+        base, *marks = unicodedata.normalize("NFD", char)
+        forms += [unicodedata.normalize("NFC", base + mark) +
+                  "".join(marks[:i] + marks[i + 1:]) for i, mark in enumerate(marks)]
+        forms.append(base + "".join(marks))
+    for form in forms:
+        try:
+            form.encode(codec)
+            return form
+        except UnicodeEncodeError:
+            pass
+    return None
+
+
+def in_code_page(name, value, line, code_page):
+    """The value as the code page writes it (code_page_text), every letter
+    checked."""
+    out = []
+    for char in unicodedata.normalize("NFC", value) if code_page in COMBINING_CODE_PAGES \
+            else value:
         if ord(char) < 0x20 or ord(char) == 0x7F:
             raise Fault(line, '"%s" has a control character' % name)
-        try:
-            char.encode("cp%d" % code_page)
-        except UnicodeEncodeError:
+        form = as_code_page_has(char, code_page)
+        if form is None:
             raise Fault(line, '"%s": "%s" is not in code page %d' % (name, char, code_page))
-    return value.encode("cp%d" % code_page)
+        out.append(form)
+    return "".join(out)
+
+
+def encoded(name, value, line, code_page):
+    """The value in the edition's code page: what Windows 95 to ME are given,
+    each buffer counted in its bytes (a letter of a double-byte code page
+    may take two)."""
+    return in_code_page(name, value, line, code_page).encode("cp%d" % code_page)
 
 
 def check_warning(name, text, line):
@@ -271,10 +305,12 @@ def check_warning(name, text, line):
         raise Fault(line, '"%s" is %d bytes long; at most %d fit' % (name, len(text), room))
 
 
-def check_program(name, text, line):
-    if any(chr(byte) in NOT_IN_FILE_NAMES for byte in text):
+def check_program(name, value, text, line):
+    # By letter: the second byte of a double-byte letter may be a "\\" or a
+    # "|" ("ソ" is 0x83 0x5C in code page 932).
+    if any(char in NOT_IN_FILE_NAMES for char in value):
         raise Fault(line, '"%s" must be a program\'s name alone, without a folder' % name)
-    if b" " in text:
+    if " " in value:
         raise Fault(line, '"%s" has a space' % name)
     if text.lower() == LAUNCHER_NAME.encode():
         raise Fault(line, '"%s" is the launcher\'s own name' % name)
@@ -286,10 +322,6 @@ def check_program(name, text, line):
 def check_value(name, kind, value, line, code_page):
     """The value as the header needs it: bytes for texts, else a number or tuple."""
     if kind == "code_page":
-        if value.isdigit() and int(value) in RIGHT_TO_LEFT:
-            raise Fault(line, '"code_page": %s is %s, written right to left, and the launcher\'s '
-                        'window reads left to right: it cannot show it as it is read' %
-                        (value, RIGHT_TO_LEFT[int(value)]))
         if not value.isdigit() or int(value) not in CODE_PAGES:
             raise Fault(line, '"code_page" must be one of %s' % ", ".join(
                 map(str, sorted(CODE_PAGES))))
@@ -316,13 +348,13 @@ def check_value(name, kind, value, line, code_page):
                         '("TIDEWATER"): a CD\'s label holds no other' % LABEL_LENGTH)
         return value
     text = encoded(name, value, line, code_page)
-    if kind == "key" and b"\\" in text:
+    if kind == "key" and "\\" in value:
         raise Fault(line, '"%s" has a backslash' % name)
     if kind == "warning":
         check_warning(name, text, line)
     if kind == "program":
-        check_program(name, text, line)
-    if kind == "switch" and (b" " in text or b'"' in text):
+        check_program(name, value, text, line)
+    if kind == "switch" and (" " in value or '"' in value):
         raise Fault(line, '"%s" has a space or a quotation mark' % name)
     if kind == "font_name" and len(text) >= FACE_BUFFER:
         raise Fault(line, '"font_name" is %d bytes long; at most %d fit' % (len(text),
@@ -477,13 +509,14 @@ def language_texts(language):
     its code page."""
     own = language.settings
     code_page = check_value("code_page", "code_page", *own["code_page"], 0)
-    texts = {}
+    texts, ansi_texts = {}, {}
     for name in LANGUAGE_SETTINGS[1:]:
         value, line = own[name]
         check_value(name, SETTINGS[name], value, line, code_page)
         if name in WINDOW_TEXTS[1:]:
             check_shortcut(name, value, line)
         texts[name] = value
+        ansi_texts[name] = in_code_page(name, value, line, code_page)
     face, points = "", 0
     if "font_name" in own:
         face, line = own["font_name"]
@@ -493,7 +526,8 @@ def language_texts(language):
                         'Windows knows it on every code page ("MS UI Gothic")')
     if "font_size" in own:
         points = check_value("font_size", "font_size", *own["font_size"], code_page)
-    return {"id": language.id, "code_page": code_page, "texts": texts, "face": face,
+    return {"id": language.id, "code_page": code_page, "texts": texts, "ansi_texts": ansi_texts,
+            "face": face,
             "points": points, "lines": {name: line for name, (value, line) in own.items()}}
 
 
@@ -540,14 +574,38 @@ def utf8_string(text):
 
 def language_rows(languages):
     """The languages' texts one after the other, each with its terminator (a
-    C string's own ends the last), and each language's row."""
+    C string's own ends the last), and each language's row. Windows NT shows
+    the texts as typed; where Windows 95 to ME need them written otherwise
+    (Vietnamese, in the letters and marks of code page 1258), a second block
+    of the language's texts follows for them."""
     texts, rows = b"", []
+
+    def block(of):
+        return b"".join(of[name].encode("utf-8") + b"\0" for name in TEXTS)
+
     for language in languages:
-        rows.append("{0x%04X, %d, %d, %d, %s, %d}" % (
-            language["id"], language["code_page"], CHARSETS[language["code_page"]], len(texts),
-            c_string(language["face"].encode("ascii")), language["points"]))
-        texts += b"".join(language["texts"][name].encode("utf-8") + b"\0" for name in TEXTS)
+        typed, ansi = block(language["texts"]), block(language["ansi_texts"])
+        start = len(texts)
+        texts += typed
+        ansi_start = start
+        if ansi != typed:
+            ansi_start = len(texts)
+            texts += ansi
+        rows.append("{0x%04X, %d, %d, %d, %s, %d, %d}" % (
+            language["id"], language["code_page"], CHARSETS[language["code_page"]], start,
+            c_string(language["face"].encode("ascii")), language["points"], ansi_start))
     return c_string(texts[:-1]), ", ".join(rows)
+
+
+def text_bytes(languages):
+    """The bytes of the languages' texts in install.exe, as language_rows
+    lays them out."""
+    total = 0
+    for language in languages:
+        for form in ("texts", "ansi_texts"):
+            if form == "texts" or language["ansi_texts"] != language["texts"]:
+                total += sum(len(language[form][name].encode("utf-8")) + 1 for name in TEXTS)
+    return total
 
 
 def version_block(values, language, default):
@@ -703,7 +761,7 @@ def preview(source, languages, lines):
 
 def main(arguments):
     modes = {"--check": 1, "--locale": 1, "--disc": 1, "--preview": 1, "--languages": 1,
-             "--texts": 2, "--measure": 1, "--icon": 1}
+             "--texts": 2, "--measure": 1, "--icon": 1, "--sizes": 1}
     mode = arguments[0] if arguments[:1] and arguments[0] in modes else None
     if mode:
         arguments = arguments[1:]
@@ -728,6 +786,9 @@ def main(arguments):
     if mode == "--icon":
         print(values["icon_line"] or "-", icons.resource_bytes(values["icon"]),
               icons.describe(values["icon"]))
+    if mode == "--sizes":
+        print("icon", icons.resource_bytes(values["icon"]))
+        print("texts", text_bytes(languages))
     if mode == "--measure":
         for code_page in measure_on(languages):
             print(code_page, LOCALES[code_page])
