@@ -6,6 +6,11 @@ int Unicode_Windows()
     return (GetVersion() & 0x80000000u) == 0;
 }
 
+int Windows_2000_On()
+{
+    return Unicode_Windows() && LOBYTE(LOWORD(GetVersion())) >= 5;
+}
+
 int Utf8_To_Wide(const char *text, WCHAR *wide, int size)
 {
     const BYTE *next = (const BYTE *)text;

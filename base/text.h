@@ -9,6 +9,9 @@
 // 1 on Windows NT (NT 4.0 to 11), 0 on Windows 95, 98 and ME.
 int Unicode_Windows();
 
+// 1 on Windows 2000 and later: Windows NT from version 5.
+int Windows_2000_On();
+
 // The UTF-8 `text` as Unicode into `wide`, terminated, cut to fit `size`
 // characters (at least 1). A broken character reads as U+FFFD. Returns the
 // characters written, or -1 when it was cut.

@@ -23,12 +23,6 @@ const struct {
     {950, "Microsoft JhengHei"}, {949, "Gulim"},  {949, "Malgun Gothic"},
 };
 
-// 1 on Windows 2000 and later: Windows NT from version 5.
-int Has_Other_Faces()
-{
-    return Unicode_Windows() && LOBYTE(LOWORD(GetVersion())) >= 5;
-}
-
 // 1 when `code_page` has every letter of `text`: without the nearest
 // letter it has in place of one it lacks ("l" for "ł"), which Windows 2000
 // and later leave out when asked.
@@ -110,13 +104,24 @@ int Choose_Face(const Language &speaking, const char *template_face, const char 
     // dialog manager asks for.
     face = {};
     face.charset = DEFAULT_CHARSET;
-    if (!Has_Other_Faces()) {
+    if (!Windows_2000_On()) {
         // Windows NT 4.0 may lack Tahoma: its other code pages' letters
         // come, if at all, from the template's face in their character set.
         if (Unicode_Windows() && !Has_Letters(template_face, DEFAULT_CHARSET, texts, count)) {
             lstrcpynA(face.name, template_face, LF_FACESIZE);
             face.charset = speaking.charset;
         }
+        // Windows 95 to ME of a double-byte code page: its own dialog face,
+        // in its character set. The template's face has one code page's
+        // letters; drawn and measured in it, the ANSI texts would be read
+        // in that code page's, not as the two-byte letters they are.
+        CPINFO info;
+        if (!Unicode_Windows() && GetCPInfo(speaking.code_page, &info) && info.MaxCharSize > 1)
+            for (auto &own : own_faces)
+                if (own.code_page == speaking.code_page && face.name[0] == '\0') {
+                    lstrcpynA(face.name, own.name, LF_FACESIZE);
+                    face.charset = speaking.charset;
+                }
         return 1;
     }
     // The language's own face, the template's, Tahoma, then the language's

@@ -24,8 +24,9 @@ struct Face {
 // `template_face`; and from Windows 2000 on, Tahoma, then the language's
 // own dialog faces (MS UI Gothic for Japanese, say). Returns 0 when none
 // has them all, so that the language cannot be shown here. Windows 95 to
-// ME, which show a language of their own code page alone, and NT 4.0 keep
-// the template's face (NT 4.0 asks it for the language's character set).
+// ME, which show a language of their own code page alone, keep the
+// template's face, but for a double-byte code page's own dialog face; NT
+// 4.0 keeps it too, asked for the language's character set.
 int Choose_Face(const Language &speaking, const char *template_face, const char *const *texts,
                 int count, Face &face);
 

@@ -16,6 +16,8 @@ namespace
 {
 const char class_name[] = "Install";
 const char template_name[] = "Install";
+// RT_DIALOG, whose ANSI form the headers give only by UNICODE.
+const LPCSTR dialog_type = MAKEINTRESOURCEA(5);
 // The edition's icon in install.rc.
 const WORD icon_id = 1;
 
@@ -237,6 +239,36 @@ void Speak_Language(HWND window, const Language &speaking)
                 SendMessageA(GetDlgItem(window, control.id), WM_SETFONT, (WPARAM)font, FALSE);
     Fit_Window(window);
 }
+
+// The window's template, copied to be mirrored: install.exe, and so its
+// template, is at most 64 KiB. Zeroed memory the file does not hold.
+BYTE mirrored_template[0x10000];
+
+// The launcher window, hidden, from its template: mirrored for a language
+// read right to left where Windows mirrors windows. The style must be in
+// the template, for a dialog's controls take their layout from it when
+// they are made: set after, it would mirror the frame alone.
+HWND Create_Window(HINSTANCE instance)
+{
+    if (Right_To_Left(*language) && Can_Mirror()) {
+        HRSRC found = FindResourceA(instance, template_name, dialog_type);
+        DWORD size = found ? SizeofResource(instance, found) : 0;
+        HGLOBAL loaded = size ? LoadResource(instance, found) : nullptr;
+        const BYTE *data = loaded ? (const BYTE *)LockResource(loaded) : nullptr;
+        if (data && size >= sizeof(DLGTEMPLATE) + 8 && size <= sizeof(mirrored_template)) {
+            for (DWORD i = 0; i < size; i++)
+                mirrored_template[i] = data[i];
+            // DLGTEMPLATE has the extended style after the style; DLGTEMPLATEEX
+            // (version 1, signature 0xFFFF) after its help id.
+            const WORD *words = (const WORD *)mirrored_template;
+            int extended = words[0] == 1 && words[1] == 0xFFFF ? 8 : 4;
+            *(DWORD *)(mirrored_template + extended) |= WS_EX_LAYOUTRTL;
+            return CreateDialogIndirectParamA(instance, (LPCDLGTEMPLATEA)mirrored_template, nullptr,
+                                              nullptr, 0);
+        }
+    }
+    return CreateDialogParamA(instance, template_name, nullptr, nullptr, 0);
+}
 } // namespace
 
 NO_BUFFER void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
@@ -244,7 +276,7 @@ NO_BUFFER void Create_Launcher_Window(HINSTANCE instance, HINSTANCE previous)
     if (!previous)
         Register_Class(instance);
     // The template has no WS_VISIBLE: the window stays hidden until shown.
-    hwnd = CreateDialogParamA(instance, template_name, nullptr, nullptr, 0);
+    hwnd = Create_Window(instance);
     if (!hwnd)
         return;
     SetPropA(hwnd, edition_property, Edition_Mark());

@@ -218,7 +218,7 @@ const Window_Text window_texts[] = {LAUNCHER_WINDOW(WINDOW_TEXT)};
 
 const char *Text_Of(const Language &speaking, Text_Id id)
 {
-    const char *text = edition_texts + speaking.texts;
+    const char *text = edition_texts + (Unicode_Windows() ? speaking.texts : speaking.ansi_texts);
     for (int skipped = 0; skipped < id; skipped++)
         text += lstrlenA(text) + 1;
     return text;
@@ -237,11 +237,25 @@ void Control_Texts(const Language &speaking, const char *(&texts)[control_text_c
             texts[count++] = Text_Of(speaking, control.text);
 }
 
+int Right_To_Left(const Language &speaking)
+{
+    return speaking.code_page == 1255 || speaking.code_page == 1256;
+}
+
+int Can_Mirror()
+{
+    // Windows NT 4.0 does not mirror; Windows 98 and ME do where they are
+    // Hebrew- or Arabic-enabled.
+    return Unicode_Windows() ? Windows_2000_On() : GetSystemMetrics(SM_MIDEASTENABLED) != 0;
+}
+
 int Can_Show(const Language &speaking)
 {
     const char *texts[control_text_count];
     Face face;
 
+    if (Right_To_Left(speaking) && !Can_Mirror())
+        return 0;
     if (!Unicode_Windows())
         return speaking.code_page == GetACP();
     // Windows 2000 and later; where the function is missing (NT 4.0) every

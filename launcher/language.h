@@ -46,8 +46,17 @@ const Language *Language_For(const LANGID *wanted, int wanted_count, const Langu
 // 1 when this Windows can show `speaking`'s window whole: Windows 95 to ME
 // in their own code page alone; 2000 and XP where its language group is
 // installed; from 2000 on, where a face has every letter of its controls'
-// texts (face.h).
+// texts (face.h); a language written right to left only where Windows
+// mirrors its window.
 int Can_Show(const Language &speaking);
+
+// 1 for a language written right to left (Hebrew, Arabic, in code pages
+// 1255 and 1256), whose window is mirrored.
+int Right_To_Left(const Language &speaking);
+
+// 1 where Windows mirrors a window (WS_EX_LAYOUTRTL): from Windows 2000 on,
+// and on the Hebrew- and Arabic-enabled Windows 98 and ME.
+int Can_Mirror();
 
 // `speaking`'s controls' texts, in the order of ids.h.
 void Control_Texts(const Language &speaking, const char *(&texts)[control_text_count]);

@@ -44,6 +44,10 @@ struct Language {
     // edition's font_name and font_size in its part), or "" and 0.
     const char *face;
     BYTE points;
+    // Where its texts for Windows 95 to ME start: the same, unless their
+    // code page writes them otherwise (Vietnamese, whose code page 1258 has
+    // many letters only as a base letter and a combining mark).
+    WORD ansi_texts;
 };
 
 // The edition's languages, its default first (Vexmoor has German alone).

@@ -1,5 +1,6 @@
 #include "launcher/launcher.h"
 #include "base/text.h"
+#include "launcher/language.h"
 
 #include <iterator>
 
@@ -59,8 +60,11 @@ int OkMessage(HWND owner, const char *format, const char *argument, const WCHAR 
     Utf8_To_Wide(format, wide_format, text_size);
     Utf8_To_Wide(Text(text_warning_caption), caption, std::size(caption));
     Format(text, wide_format, wide_argument);
+    // Hebrew and Arabic read right to left, the box mirrored as the window
+    // is, its text against its right edge.
+    UINT reading = Right_To_Left(*language) ? MB_RTLREADING | MB_RIGHT : 0;
     // MessageBoxW is one of the few Unicode calls that Windows 95 to ME
     // carry out, in their ANSI code page; the language chosen there is in
     // it.
-    return MessageBoxW(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
+    return MessageBoxW(owner, text, caption, MB_OK | MB_ICONEXCLAMATION | reading);
 }

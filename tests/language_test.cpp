@@ -13,7 +13,7 @@ namespace
 // An edition's language of `id`, in the code page `code_page`.
 Language In(LANGID id, WORD code_page)
 {
-    return Language{id, code_page, 0, 0, "", 0};
+    return Language{id, code_page, 0, 0, "", 0, 0};
 }
 
 const Language english = In(0x0409, 1252);
@@ -173,30 +173,30 @@ TEST(LanguageTest, AFaceWithEveryLetterOrNone)
         {"English at home", In(0x0409, 1252), "Insert the disc, then choose.", 1, ""},
         {"German at home", In(0x0407, 1252), u8"Tidewater-CD einlegen, dann w\u00E4hlen.", 1, ""},
         {"Polish abroad",
-         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "", 0},
+         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "", 0, 0},
          u8"W\u0142\u00F3\u017C p\u0142yt\u0119.",
          1,
          "Tahoma"},
         {"Russian abroad",
-         {0x0419, 1251, RUSSIAN_CHARSET, 0, "", 0},
+         {0x0419, 1251, RUSSIAN_CHARSET, 0, "", 0, 0},
          u8"\u0412\u0441\u0442\u0430\u0432\u044C\u0442\u0435 \u0434\u0438\u0441\u043A.",
          1,
          "Tahoma"},
         {"Greek abroad, which no face here has",
-         {0x0408, 1253, GREEK_CHARSET, 0, "", 0},
+         {0x0408, 1253, GREEK_CHARSET, 0, "", 0, 0},
          u8"\u0395\u03B9\u03C3\u03AC\u03B3\u03B5\u03C4\u03B5.",
          0,
          ""},
         // Marlett has no Central European character set: Windows gives
         // another face for it, which has the letters, at the size asked.
         {"a face of the language's own without its character set",
-         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "Marlett", 9},
+         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "Marlett", 9, 0},
          u8"W\u0142\u00F3\u017C.",
          1,
          "Tahoma",
          9},
         {"a face of the language's own that has its letters, at its own size",
-         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "Tahoma", 9},
+         {0x0415, 1250, EASTEUROPE_CHARSET, 0, "Tahoma", 9, 0},
          u8"W\u0142\u00F3\u017C.",
          1,
          "Tahoma",
