@@ -51,6 +51,8 @@ struct Edition {
     ControlFont font = {nullptr, 0};
     int dpi = 96;    // the dots per inch the Windows draws at
     int windows = 0; // 98: Windows 98 as Wine reports it; 0: Windows NT
+    // The window mirrored, as for a language read right to left.
+    bool mirrored = false;
 };
 
 // clang-format off
@@ -181,6 +183,127 @@ Edition Large(Edition edition)
 }
 const Edition eastern_russian_on_1253_large = Large(eastern_russian_on_1253);
 const Edition eastern_czech_on_1252_large = Large(eastern_czech_on_1252);
+// Thai, whose marks above and below its letters stay within the line, on a
+// Thai and on a Western Windows in Tahoma, which has its letters (in the
+// tests' session for other scripts, Wine gives Loma for it; Wine's own "MS
+// Sans Serif" has placeholders for them, which that session leaves out).
+const Texts thai_window = {"Tidewater", u8"\u0E40\u0E25\u0E48\u0E19", u8"\u0E2D\u0E2D\u0E01",
+    u8"\u0E43\u0E2A\u0E48\u0E41\u0E1C\u0E48\u0E19\u0E14\u0E34\u0E2A\u0E01\u0E4C Tidewater \u0E41\u0E25\u0E49\u0E27\u0E01\u0E14\u0E1B\u0E38\u0E48\u0E21\u0E17\u0E35\u0E48\u0E15\u0E49\u0E2D\u0E07\u0E01\u0E32\u0E23",
+    u8"\u0E40\u0E25\u0E48\u0E19\u0E15\u0E48\u0E2D", u8"\u0E15\u0E34\u0E14\u0E15\u0E31\u0E49\u0E07"};
+const Said thai_said = {u8"\u0E01\u0E32\u0E23\u0E15\u0E34\u0E14\u0E15\u0E31\u0E49\u0E07 Tidewater",
+    u8"\u0E44\u0E21\u0E48\u0E2A\u0E32\u0E21\u0E32\u0E23\u0E16\u0E40\u0E23\u0E34\u0E48\u0E21 Tidewater \u0E44\u0E14\u0E49 (\u0E02\u0E49\u0E2D\u0E1C\u0E34\u0E14\u0E1E\u0E25\u0E32\u0E14 1)"};
+const Edition eastern_thai = In_Language(874, 0x041E, thai_window, thai_said, eastern,
+    {"Tahoma", THAI_CHARSET});
+const Edition eastern_thai_on_1252 = In_Language(1252, 0x041E, thai_window, thai_said, eastern,
+    {"Tahoma", THAI_CHARSET});
+// Vietnamese as typed on Windows NT, in its own face (its part's
+// font_name, Microsoft Sans Serif); on Windows 98 as code page
+// 1258 writes it, with a combining mark where it lacks a letter whole.
+const Edition eastern_vietnamese = In_Language(1258, 0x042A,
+    {"Tidewater", u8"Ch\u01A1i", u8"Tho\u00E1t",
+     u8"H\u00E3y \u0111\u01B0a \u0111\u0129a Tidewater v\u00E0o r\u1ED3i ch\u1ECDn.",
+     u8"Ti\u1EBFp t\u1EE5c", u8"C\u00E0i \u0111\u1EB7t"},
+    {u8"C\u00E0i \u0111\u1EB7t Tidewater",
+     u8"Kh\u00F4ng th\u1EC3 kh\u1EDFi \u0111\u1ED9ng Tidewater (l\u1ED7i 1)."},
+    eastern, {"Microsoft Sans Serif", VIETNAMESE_CHARSET});
+const Edition eastern_vietnamese_98 = On_Windows_98(In_Language(1258, 0x042A,
+    {"Tidewater", u8"Ch\u01A1i", u8"Tho\u00E1t",
+     u8"Ha\u0303y \u0111\u01B0a \u0111i\u0303a Tidewater v\u00E0o r\u00F4\u0300i cho\u0323n.",
+     u8"Ti\u00EA\u0301p tu\u0323c", u8"C\u00E0i \u0111\u0103\u0323t"},
+    {u8"C\u00E0i \u0111\u0103\u0323t Tidewater",
+     u8"Kh\u00F4ng th\u00EA\u0309 kh\u01A1\u0309i \u0111\u00F4\u0323ng Tidewater (l\u00F4\u0303i 1)."},
+    eastern));
+// The East Asian disc (editions/eastasia.edition): Japanese, the default,
+// then Simplified Chinese, Traditional Chinese, Korean and English. Each on
+// a Windows of its own code page and on a Western one, in the face that
+// has its letters: a dialog face of its own (which the tests' session with
+// the fonts of other scripts has under its Windows name).
+const Edition eastasia = [] {
+    Edition edition = europe;
+    edition.program = "eastasia\\install.exe";
+    edition.code_page = 932;
+    edition.ui_language = 0x0411;
+    edition.window = {"Tidewater", u8"\u30D7\u30EC\u30A4", u8"\u7D42\u4E86",
+        u8"Tidewater \u306E\u30C7\u30A3\u30B9\u30AF\u3092\u5165\u308C\u3066\u3001\u9078\u3093\u3067\u304F\u3060\u3055\u3044\u3002",
+        u8"\u7D9A\u3051\u308B", u8"\u30A4\u30F3\u30B9\u30C8\u30FC\u30EB"};
+    edition.warning[0] = u8"Tidewater \u30BB\u30C3\u30C8\u30A2\u30C3\u30D7";
+    edition.warning[1] = u8"Tidewater \u3092\u8D77\u52D5\u3067\u304D\u307E\u305B\u3093\u3067\u3057\u305F (\u30A8\u30E9\u30FC 1)\u3002";
+    edition.font = {"MS UI Gothic", SHIFTJIS_CHARSET};
+    return edition;
+}();
+const Edition eastasia_on_1252 = In_Language(1252, 0x0411, eastasia.window,
+    {eastasia.warning[0], eastasia.warning[1]}, eastasia, eastasia.font);
+const Texts simplified_window = {"Tidewater", u8"\u5F00\u59CB\u6E38\u620F", u8"\u9000\u51FA",
+    u8"\u8BF7\u63D2\u5165 Tidewater \u5149\u76D8\uFF0C\u7136\u540E\u9009\u62E9\u3002",
+    u8"\u7EE7\u7EED", u8"\u5B89\u88C5"};
+const Said simplified_said = {u8"Tidewater \u5B89\u88C5\u7A0B\u5E8F",
+    u8"\u65E0\u6CD5\u542F\u52A8 Tidewater (\u9519\u8BEF 1)\u3002"};
+const Edition eastasia_simplified = In_Language(936, 0x0804, simplified_window, simplified_said,
+    eastasia, {"SimSun", GB2312_CHARSET});
+const Edition eastasia_simplified_on_1252 = In_Language(1252, 0x0804, simplified_window,
+    simplified_said, eastasia, {"SimSun", GB2312_CHARSET});
+const Texts traditional_window = {"Tidewater", u8"\u958B\u59CB\u904A\u6232", u8"\u7D50\u675F",
+    u8"\u8ACB\u653E\u5165 Tidewater \u5149\u789F\uFF0C\u7136\u5F8C\u9078\u64C7\u3002",
+    u8"\u7E7C\u7E8C", u8"\u5B89\u88DD"};
+const Said traditional_said = {u8"Tidewater \u5B89\u88DD\u7A0B\u5F0F",
+    u8"\u7121\u6CD5\u555F\u52D5 Tidewater (\u932F\u8AA4 1)\u3002"};
+const Edition eastasia_traditional = In_Language(950, 0x0404, traditional_window,
+    traditional_said, eastasia, {"PMingLiU", CHINESEBIG5_CHARSET});
+const Edition eastasia_traditional_on_1252 = In_Language(1252, 0x0404, traditional_window,
+    traditional_said, eastasia, {"PMingLiU", CHINESEBIG5_CHARSET});
+const Texts korean_window = {"Tidewater", u8"\uAC8C\uC784 \uC2DC\uC791", u8"\uC885\uB8CC",
+    u8"Tidewater \uB514\uC2A4\uD06C\uB97C \uB123\uC740 \uB2E4\uC74C \uC120\uD0DD\uD558\uC2ED\uC2DC\uC624.",
+    u8"\uACC4\uC18D", u8"\uC124\uCE58"};
+const Said korean_said = {u8"Tidewater \uC124\uCE58",
+    u8"Tidewater\uC744(\uB97C) \uC2DC\uC791\uD560 \uC218 \uC5C6\uC2B5\uB2C8\uB2E4(\uC624\uB958 1)."};
+const Edition eastasia_korean = In_Language(949, 0x0412, korean_window, korean_said, eastasia,
+    {"Gulim", HANGUL_CHARSET});
+const Edition eastasia_korean_on_1252 = In_Language(1252, 0x0412, korean_window, korean_said,
+    eastasia, {"Gulim", HANGUL_CHARSET});
+// On Windows 98, which shows its own code page's texts alone: Japanese on a
+// Japanese one, by the ANSI road; English on a Western one.
+const Edition eastasia_98 = On_Windows_98(eastasia);
+const Edition eastasia_on_1252_98 = On_Windows_98(
+    In_Language(1252, 0x0411, europe.window, {europe.warning[0], europe.warning[1]}, eastasia));
+// The disc for Israel and the Arab world (editions/hebrew.edition): Hebrew,
+// the default, then Arabic and English. Their windows mirrored, on a
+// Windows of their code page and on a Western one in a face with their
+// letters (Wine's "MS Sans Serif" has placeholders for them): Tahoma, or
+// the dialog's face as Wine gives it for Arabic letters (DejaVu Sans).
+Edition Mirrored(Edition edition)
+{
+    edition.mirrored = true;
+    return edition;
+}
+const Texts hebrew_window = {"Tidewater", u8"\u05E9\u05D7\u05E7", u8"\u05D9\u05E6\u05D9\u05D0\u05D4",
+    u8"\u05D4\u05DB\u05E0\u05E1 \u05D0\u05EA \u05D4\u05EA\u05E7\u05DC\u05D9\u05D8\u05D5\u05E8 \u05E9\u05DC Tidewater \u05D5\u05D1\u05D7\u05E8.",
+    u8"\u05D4\u05DE\u05E9\u05DA", u8"\u05D4\u05EA\u05E7\u05DF"};
+const Said hebrew_said = {u8"\u05D4\u05EA\u05E7\u05E0\u05EA Tidewater",
+    u8"\u05DC\u05D0 \u05E0\u05D9\u05EA\u05DF \u05DC\u05D4\u05E4\u05E2\u05D9\u05DC \u05D0\u05EA Tidewater (\u05E9\u05D2\u05D9\u05D0\u05D4 1)."};
+const Edition hebrew = [] {
+    Edition edition = In_Language(1255, 0x040D, hebrew_window, hebrew_said, europe,
+                                  {"Tahoma", HEBREW_CHARSET});
+    edition.program = "hebrew\\install.exe";
+    edition.mirrored = true;
+    return edition;
+}();
+const Edition hebrew_on_1252 = Mirrored(In_Language(1252, 0x040D, hebrew_window, hebrew_said,
+    hebrew, {"Tahoma", HEBREW_CHARSET}));
+const Texts arabic_window = {"Tidewater", u8"\u062A\u0634\u063A\u064A\u0644", u8"\u062E\u0631\u0648\u062C",
+    u8"\u0623\u062F\u062E\u0644 \u0642\u0631\u0635 Tidewater \u062B\u0645 \u0627\u062E\u062A\u0631.",
+    u8"\u0645\u062A\u0627\u0628\u0639\u0629", u8"\u062A\u062B\u0628\u064A\u062A"};
+const Said arabic_said = {u8"\u0625\u0639\u062F\u0627\u062F Tidewater",
+    u8"\u062A\u0639\u0630\u0631 \u062A\u0634\u063A\u064A\u0644 Tidewater (\u062E\u0637\u0623 1)."};
+const Edition hebrew_arabic = Mirrored(In_Language(1256, 0x0401, arabic_window, arabic_said,
+                                                   hebrew));
+const Edition hebrew_arabic_on_1252 = Mirrored(In_Language(1252, 0x0401, arabic_window,
+    arabic_said, hebrew, {"Tahoma", ARABIC_CHARSET}));
+// A game folder of 130 Japanese letters: 260 bytes in code page 932 and the
+// drive's 3 besides, more than an ANSI reading of the record holds. "\u30BD"
+// is 0x83 0x5C there, its second byte a backslash.
+const char japanese_folder[] =
+    u8"G:\\\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240\u904A\u622F\u30BD\u30D5\u30C8\u306E\u4FDD\u5B58\u5834\u6240";
+const std::string japanese_record = std::string("record=") + japanese_folder;
 // English on a Windows whose ANSI code page is UTF-8 (65001): the
 // template's face, which has every letter, as at home.
 const Edition english_on_65001 = In_Language(65001, 0x0409, {}, {}, english);
@@ -214,6 +337,16 @@ void Check_Edition_Window(const Edition &edition, ChildLog &log, const Caller & 
         EXPECT_LE(TextWidth(control.unicode_text, edition.font), room) << control.unicode_text;
     }
     EXPECT_EQ(edition.window, texts);
+    // Read right to left, the window is mirrored: on the screen its buttons
+    // in reverse order and its line against its right edge.
+    EXPECT_EQ(edition.mirrored, (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0);
+    RECT frame, start, cancel, at;
+    GetWindowRect(window, &frame);
+    GetWindowRect(GetDlgItem(window, ID_START), &start);
+    GetWindowRect(GetDlgItem(window, ID_CANCEL), &cancel);
+    GetWindowRect(GetDlgItem(window, ID_LINE), &at);
+    EXPECT_EQ(edition.mirrored, start.left > cancel.left);
+    EXPECT_EQ(edition.mirrored, frame.right - at.right < at.left - frame.left);
     // Drawn in another face, or cut at the end of its place, the line would
     // show other ink than it has in its font.
     HWND line = GetDlgItem(window, ID_LINE);
@@ -221,6 +354,9 @@ void Check_Edition_Window(const Edition &edition, ChildLog &log, const Caller & 
     EXPECT_GT(ink, 0);
     EXPECT_TRUE(Poll(3000, [&] { return InkWidth(line) == ink; }))
         << "the line shows " << InkWidth(line) << " pixels of ink, not " << ink;
+    // Nor would it show its marks above and below the letters (Thai's) whole.
+    int ink_height = InkHeight(edition.window[3], edition.font);
+    EXPECT_EQ(ink_height, InkHeight(line)) << "the line's ink is not as tall as its text's";
 
     LauncherRun vexmoor("E:\\GERMAN\\install.exe");
     HWND vexmoor_window = vexmoor.VisibleWindow();
@@ -368,6 +504,47 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
         {"the Eastern disc on a Western Windows with a Greek display language, which no face here "
          "has: English",
          "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &eastern_greek_on_1252},
+        // East Asian, Hebrew and Arabic: each on a Windows of its own code
+        // page and on a Western one.
+        {"the East Asian disc in Japanese", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &eastasia},
+        {"the East Asian disc in Japanese on a Western Windows", "record=G:\\VEXMOOR", "",
+         game_folder, nullptr, nullptr, &eastasia_on_1252},
+        {"the East Asian disc in Simplified Chinese", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &eastasia_simplified},
+        {"the East Asian disc in Simplified Chinese on a Western Windows", "record=G:\\VEXMOOR", "",
+         game_folder, nullptr, nullptr, &eastasia_simplified_on_1252},
+        {"the East Asian disc in Traditional Chinese", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &eastasia_traditional},
+        {"the East Asian disc in Traditional Chinese on a Western Windows", "record=G:\\VEXMOOR",
+         "", game_folder, nullptr, nullptr, &eastasia_traditional_on_1252},
+        {"the East Asian disc in Korean", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &eastasia_korean},
+        {"the East Asian disc in Korean on a Western Windows", "record=G:\\VEXMOOR", "",
+         game_folder, nullptr, nullptr, &eastasia_korean_on_1252},
+        {"the East Asian disc in Japanese on a Japanese Windows 98", "record=G:\\VEXMOOR", "",
+         game_folder, nullptr, nullptr, &eastasia_98},
+        {"the East Asian disc on a Western Windows 98 with a Japanese display language: English",
+         "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &eastasia_on_1252_98},
+        // 130 letters, more than 260 bytes in code page 932: read whole by
+        // its Unicode name, at the first run and at the next start.
+        {"the East Asian disc in Japanese, into a folder of 130 Japanese letters",
+         japanese_record.c_str(), "", japanese_folder, nullptr, nullptr, &eastasia},
+        {"the Eastern disc in Thai", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &eastern_thai},
+        {"the Eastern disc in Thai on a Western Windows", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &eastern_thai_on_1252},
+        {"the Eastern disc in Vietnamese", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &eastern_vietnamese},
+        {"the Eastern disc in Vietnamese on a Vietnamese Windows 98", "record=G:\\VEXMOOR", "",
+         game_folder, nullptr, nullptr, &eastern_vietnamese_98},
+        {"the Hebrew disc", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr, &hebrew},
+        {"the Hebrew disc on a Western Windows", "record=G:\\VEXMOOR", "", game_folder, nullptr,
+         nullptr, &hebrew_on_1252},
+        {"the Hebrew disc in Arabic", "record=G:\\VEXMOOR", "", game_folder, nullptr, nullptr,
+         &hebrew_arabic},
+        {"the Hebrew disc in Arabic on a Western Windows", "record=G:\\VEXMOOR", "", game_folder,
+         nullptr, nullptr, &hebrew_arabic_on_1252},
     };
     int rows_run = 0;
     for (auto &row : rows) {
@@ -388,6 +565,14 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
             if (edition.programs[1])
                 PlaceStandIn(std::string(game_folder) + "\\" + edition.programs[1]);
             PlaceBatchFile(std::string(game_folder) + "\\" + edition.programs[2], "GAME");
+            if (row.folder != game_folder) {
+                std::wstring folder = Wide(row.folder);
+                CreateDirectoryW(folder.c_str(), nullptr);
+                ASSERT_TRUE(
+                    CopyFileW(Wide(std::string(game_folder) + "\\" + edition.programs[2]).c_str(),
+                              (folder + L"\\" + Wide(edition.programs[2])).c_str(), FALSE))
+                    << row.folder;
+            }
         }
         if (row.built) {
             std::string built = ProgramFolder() + row.built;
@@ -463,7 +648,18 @@ TEST_F(InstallTest, FirstRunInstallsThenPlays)
             EXPECT_GE(log.Only("LATE").broadcast_ms, 0) << "the broadcast was not answered";
             EXPECT_LT(log.Only("LATE").broadcast_ms, 2000);
         }
-        if (row.edition) {
+        if (row.edition && row.folder != game_folder) {
+            // Started again, the launcher finds the game installed there.
+            LauncherRun again(edition.program);
+            HWND window = again.VisibleWindow();
+            ASSERT_TRUE(window) << "the record was not found";
+            again.Press(window, id_start, 0);
+            EXPECT_EQ(0u, again.ExitCode());
+            std::vector<ChildRun> runs = log.Runs();
+            ASSERT_EQ("GAME", runs.back().role);
+            EXPECT_EQ(row.folder, runs.back().unicode_folder);
+            DeleteTree(edition.company_key);
+        } else if (row.edition) {
             Check_Edition_Window(edition, log);
             DeleteTree(edition.company_key);
         }

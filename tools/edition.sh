@@ -101,7 +101,9 @@ for id in "${languages[@]}"; do
 done
 for dpi in 96 120; do
     session=$build/fit-$arch-$dpi
-    bash "$top/tools/wine-session.sh" start "$session" "$arch" "$dpi" >/dev/null
+    # With fonts of East Asian, Thai, Hebrew and Arabic letters, as their
+    # Windows have.
+    bash "$top/tools/wine-session.sh" start "$session" "$arch" "$dpi" scripts >/dev/null
     for each in "${windows[@]}"; do
         read -r code_page locale <<<"$each"
         status=0

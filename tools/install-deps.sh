@@ -7,7 +7,9 @@
 #               and Debian's Python with pefile, which reads them;
 #     edition   tools/edition.sh: the MinGW-w64 cross compilers, CMake, Wine
 #               (32-bit, and 64-bit for machines that cannot run 32-bit code)
-#               with its own fonts, Xvfb, and Debian's Python with Pillow,
+#               with its own fonts and those that stand in for Windows'
+#               East Asian, Thai, Hebrew and Arabic faces (WenQuanYi Micro
+#               Hei, Loma, DejaVu Sans), Xvfb, and Debian's Python with Pillow,
 #               which reads the edition file and makes its icon, and pefile,
 #               which finishes and checks install.exe;
 #     disc      tools/disc.sh: the edition's and signing's, and xorriso,
@@ -19,8 +21,11 @@
 #               install.exe's icon back on its own, and the
 #               locales the tests run the launcher under: Polish (Wine's
 #               code page 1250), German, Austrian German, French, Spanish,
-#               English (1252), Russian (1251), Greek (1253), Czech, and
-#               Hindi (Wine's code page 65001, UTF-8).
+#               English (1252), Russian (1251), Greek (1253), Czech, Hindi
+#               (Wine's code page 65001, UTF-8), Japanese (932), Simplified
+#               Chinese (936), Korean (949), Traditional Chinese (950),
+#               Hebrew (1255), Arabic (1256), Thai (874) and Vietnamese
+#               (1258).
 # Further Debian packages may be named as arguments, and further locales as
 # --locale NAME (tools/edition.sh asks for its edition's languages').
 set -euo pipefail
@@ -44,7 +49,7 @@ packages=("$@")
 
 sign=(osslsigncode openssl python3 python3-pefile)
 edition=(mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake wine wine64 fonts-wine xvfb python3
-    python3-pil python3-pefile locales)
+    python3-pil python3-pefile locales fonts-wqy-microhei fonts-tlwg-loma-ttf fonts-dejavu-core)
 case $what in
 sign) packages+=("${sign[@]}") ;;
 edition) packages+=("${edition[@]}") ;;
@@ -52,7 +57,8 @@ disc) packages+=("${edition[@]}" "${sign[@]}" xorriso) ;;
 tests)
     packages+=("${edition[@]}" "${sign[@]}" xorriso googletest nsis wixl icoutils)
     locales+=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8
-        el_GR.UTF-8 cs_CZ.UTF-8 hi_IN.UTF-8)
+        el_GR.UTF-8 cs_CZ.UTF-8 hi_IN.UTF-8 ja_JP.UTF-8 zh_CN.UTF-8 ko_KR.UTF-8 zh_TW.UTF-8
+        he_IL.UTF-8 ar_SA.UTF-8 th_TH.UTF-8 vi_VN.UTF-8)
     ;;
 *) usage ;;
 esac

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts or stops the Wine session the tests run in:
-#   wine-session.sh start BUILD_DIR ARCH [DPI]   (ARCH: i686 or x86_64)
+#   wine-session.sh start BUILD_DIR ARCH [DPI [scripts]]   (ARCH: i686 or x86_64)
 #   wine-session.sh stop BUILD_DIR
 # The session lives in BUILD_DIR/wine: a scratch prefix (never ~/.wine), an
 # Xvfb display when DISPLAY is unset, one persistent wineserver, and the
@@ -8,8 +8,9 @@
 # a game drive. Its Windows draws at DPI dots per inch (96 unless given) and
 # has the fonts a real one has: Wine's own, so that "MS Sans Serif" is
 # itself, and none of the host's. CD_FOLDER, when set, is the folder E:
-# shows instead of BUILD_DIR/wine/cd. tools/wine-run.sh runs a Windows
-# program inside it.
+# shows instead of BUILD_DIR/wine/cd. With "scripts", its Windows has the
+# fonts of East Asian, Thai, Hebrew and Arabic letters too (see
+# install_script_fonts). tools/wine-run.sh runs a Windows program inside it.
 set -Eeuo pipefail
 # A step that fails says which (in functions too: -E): several of them are
 # quiet on success.
@@ -107,6 +108,41 @@ install_fonts() {
     cp -u "$fonts"/* "$prefix/drive_c/windows/Fonts/"
 }
 
+# Wine has no fonts of its own for East Asian, Thai or Hebrew letters, nor
+# all of Vietnamese's, which a Windows of those languages has (and 2000 and
+# XP with their support installed). Debian's stand in for them, in this
+# session's prefix alone: WenQuanYi Micro Hei under the names of the East
+# Asian dialog faces (MS UI Gothic, SimSun, PMingLiU, Gulim, to which Wine's
+# Tahoma links as Windows' does); DejaVu Sans (Hebrew, Arabic, Vietnamese)
+# and Loma (Thai), which Wine gives where Tahoma or "MS Sans Serif" is
+# asked for those letters, as Windows' faces have them; DejaVu Sans also
+# under the name of Microsoft Sans Serif, which has Vietnamese letters.
+script_fonts=(/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+    /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/tlwg/Loma.ttf)
+script_faces=("MS UI Gothic=WenQuanYi Micro Hei" "SimSun=WenQuanYi Micro Hei"
+    "PMingLiU=WenQuanYi Micro Hei" "Gulim=WenQuanYi Micro Hei" "Microsoft Sans Serif=DejaVu Sans")
+install_script_fonts() {
+    local font face
+    for font in "${script_fonts[@]}"; do
+        if [ ! -f "$font" ]; then
+            echo "$font is missing; run tools/install-deps.sh" >&2
+            exit 1
+        fi
+        cp -u "$font" "$prefix/drive_c/windows/Fonts/"
+    done
+    # Wine's own "MS Sans Serif" has placeholders where a Windows of the
+    # Thai, Hebrew or Arabic code page has letters: in its bitmap faces of
+    # those code pages, boxes; in its outline face, blanks for Thai's marks.
+    # Left out, a face with the letters draws them.
+    rm -f "$prefix"/drive_c/windows/Fonts/*{874,1255,1256}.fon \
+        "$prefix/drive_c/windows/Fonts/ms_sans_serif.ttf"
+    for face in "${script_faces[@]}"; do
+        "$WINE_LOADER" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" \
+            /d "${face#*=}" /f >/dev/null 2>&1
+    done
+    wineserver -w
+}
+
 configure_prefix() {
     local reg=("$WINE_LOADER" reg add)
     # No sound driver: the tests' warning beeps have nowhere to go.
@@ -130,7 +166,7 @@ set_dpi() {
 }
 
 start() {
-    local arch=$1 dpi=$2
+    local arch=$1 dpi=$2 fonts=$3
     stop_session
     mkdir -p "$state"
     start_display
@@ -144,6 +180,7 @@ start() {
     fi
     set_dpi "$dpi"
     install_fonts
+    [ "$fonts" != scripts ] || install_script_fonts
     wineserver -p >"$state/wineserver.log" 2>&1 </dev/null
     configure_prefix
     map_drives
@@ -161,10 +198,10 @@ stop_session() {
 }
 
 case $action in
-start) start "$3" "${4:-96}" ;;
+start) start "$3" "${4:-96}" "${5:-}" ;;
 stop) stop_session ;;
 *)
-    echo "usage: $0 start BUILD_DIR ARCH [DPI] | stop BUILD_DIR" >&2
+    echo "usage: $0 start BUILD_DIR ARCH [DPI [scripts]] | stop BUILD_DIR" >&2
     exit 2
     ;;
 esac

@@ -46,18 +46,20 @@ HFONT Make_Control_Font(HWND dialog, ControlFont font)
     return CreateFontIndirectA(&made);
 }
 
-// The extent of the columns of the `width` by `height` pixels (0xRRGGBB,
-// top row first) that hold a dark one: text drawn dark on a light ground.
-int Ink_Extent(const std::vector<DWORD> &pixels, int width, int height)
+// The extent of the columns (or, `rows` set, of the rows) of the `width` by
+// `height` pixels (0xRRGGBB, top row first) that hold a dark one: text
+// drawn dark on a light ground.
+int Ink_Extent(const std::vector<DWORD> &pixels, int width, int height, bool rows = false)
 {
-    int first = width, last = -1;
+    int first = rows ? height : width, last = -1;
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
             DWORD pixel = pixels[y * width + x];
             int light = (pixel >> 16 & 0xFF) + (pixel >> 8 & 0xFF) + (pixel & 0xFF);
+            int at = rows ? y : x;
             if (light < 3 * 128) {
-                first = x < first ? x : first;
-                last = x > last ? x : last;
+                first = at < first ? at : first;
+                last = at > last ? at : last;
             }
         }
     return last < first ? 0 : last - first + 1;
@@ -120,7 +122,9 @@ int TextWidth(const std::string &text, ControlFont font, const Caller &)
     return extent.cx;
 }
 
-int InkWidth(const std::string &text, ControlFont font, const Caller &)
+namespace
+{
+int Text_Ink(const std::string &text, ControlFont font, bool rows)
 {
     const int width = 1024, height = 64;
     HWND dialog = Create_Font_Dialog();
@@ -136,10 +140,10 @@ int InkWidth(const std::string &text, ControlFont font, const Caller &)
     if (font.face)
         DeleteObject(made);
     DestroyWindow(dialog);
-    return Ink_Extent(pixels, width, height);
+    return Ink_Extent(pixels, width, height, rows);
 }
 
-int InkWidth(HWND control, const Caller &)
+int Control_Ink(HWND control, bool rows)
 {
     RECT place;
     GetWindowRect(control, &place);
@@ -149,7 +153,28 @@ int InkWidth(HWND control, const Caller &)
         BitBlt(dc, 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
         ReleaseDC(nullptr, screen);
     });
-    return Ink_Extent(pixels, width, height);
+    return Ink_Extent(pixels, width, height, rows);
+}
+} // namespace
+
+int InkWidth(const std::string &text, ControlFont font, const Caller &)
+{
+    return Text_Ink(text, font, false);
+}
+
+int InkWidth(HWND control, const Caller &)
+{
+    return Control_Ink(control, false);
+}
+
+int InkHeight(const std::string &text, ControlFont font, const Caller &)
+{
+    return Text_Ink(text, font, true);
+}
+
+int InkHeight(HWND control, const Caller &)
+{
+    return Control_Ink(control, true);
 }
 
 std::vector<Control> ReadControls(HWND window)

@@ -158,3 +158,8 @@ int TextWidth(const std::string &text, ControlFont font, const Caller & = {});
 int InkWidth(const std::string &text, ControlFont font, const Caller & = {});
 // The same of what the screen shows of `control` now.
 int InkWidth(HWND control, const Caller & = {});
+// How tall the ink is, from its top row with a dark pixel to its bottom
+// one (marks above and below the letters included), of the text drawn so,
+// and of what the screen shows of the control.
+int InkHeight(const std::string &text, ControlFont font, const Caller & = {});
+int InkHeight(HWND control, const Caller & = {});
