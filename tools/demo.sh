@@ -13,6 +13,11 @@
 #   tools/demo.sh --iso    writes an ISO 9660 image of the demo CD, with the
 #                          32-bit programs, for a virtual machine or a disc,
 #                          with tools/disc.sh.
+#   tools/demo.sh --samples
+#                          saves the window of the East Asian sample in
+#                          Japanese and of the Hebrew one (editions/), as a
+#                          player of each sees it, as PNG files in
+#                          build/demo/samples (docs/publishing.md shows them).
 # The builds are in build/ARCH; the demo's own Wine prefix, CD folder,
 # screenshots and image are in build/demo.
 set -euo pipefail
@@ -20,9 +25,9 @@ cd "$(dirname "$0")/.."
 
 mode=${1:-}
 case $mode in
-"" | --reset | --iso) ;;
+"" | --reset | --iso | --samples) ;;
 *)
-    echo "usage: $0 [--reset | --iso]" >&2
+    echo "usage: $0 [--reset | --iso | --samples]" >&2
     exit 2
     ;;
 esac
@@ -102,6 +107,29 @@ reset_demo() {
     echo "The demo is reset: no installation record${folder:+, and $folder is gone}."
 }
 
+# The sample editions' windows, each in a Wine session of its own language,
+# with the fonts of its letters, and its game recorded as installed.
+save_samples() {
+    local each edition locale name
+    # Not local: the trap reads it once the function has returned.
+    session=$demo/samples
+    bash tools/build.sh "$arch" install_eastasia install_hebrew demo_driver
+    bash tools/wine-session.sh start "$session" "$arch" 96 scripts
+    trap 'bash tools/wine-session.sh stop "$session"' EXIT
+    for each in "eastasia ja_JP.UTF-8 japanese" "hebrew he_IL.UTF-8 hebrew"; do
+        read -r edition locale name <<<"$each"
+        (
+            # shellcheck source=/dev/null
+            . "$session/wine/env"
+            "$WINE_LOADER" reg add 'HKCU\Software\Marrowgate Studios\Tidewater\2.1' /v folder \
+                /d 'C:\windows' /f >/dev/null 2>&1
+            LC_ALL=$locale "$WINE_LOADER" "$(realpath "$tree/demo/demo_driver.exe")" window \
+                "Z:$(realpath "$tree/bin/$edition/install.exe" | tr / '\\')" \
+                "Z:$(tr / '\\' <<<"$session/sample-$name.png")"
+        )
+    done
+}
+
 bash tools/install-deps.sh
 if [ "$mode" = --iso ]; then
     write_iso
@@ -110,6 +138,10 @@ fi
 
 arch=$(bash tools/wine-arch.sh)
 tree=build/$arch
+if [ "$mode" = --samples ]; then
+    save_samples
+    exit 0
+fi
 bash tools/build.sh "$arch" "${cd_programs[@]}" demo_driver
 lay_out_cd "$tree" "$demo/cd"
 [ "$arch" = i686 ] || echo "The demo runs the $arch build (this machine cannot run 32-bit x86 code)."

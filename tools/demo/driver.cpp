@@ -5,6 +5,10 @@
 //                            installs and plays, then the launcher window;
 //                            saves a screenshot of each step in FOLDER and
 //                            prints what happened
+//   demo_driver window PROGRAM PNG
+//                            starts PROGRAM, an install.exe whose game is
+//                            installed, saves its window as PNG and closes
+//                            it
 #include "base/ids.h"
 #include "screenshot.h"
 
@@ -318,6 +322,28 @@ int Run()
         Sleep(200);
     return 0;
 }
+// Another edition's launcher window, as its players see it.
+int Window(const char *program, const char *png)
+{
+    STARTUPINFOA start = {};
+    start.cb = sizeof(start);
+    char line[MAX_PATH];
+    lstrcpynA(line, program, sizeof(line));
+    if (!CreateProcessA(program, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
+                        &launcher)) {
+        printf("%s could not be started\n", program);
+        return 1;
+    }
+    HWND window = Wait_For("Install", nullptr, 10000);
+    Sleep(300); // let the window finish painting
+    bool saved = window && Save_Screenshot(window, png);
+    printf(saved ? "screenshot: %s\n" : "no window to save as %s\n", png);
+    if (window)
+        PostMessageA(window, WM_COMMAND, ID_CANCEL, 0);
+    Wait_Launcher(5000);
+    Close_Launcher();
+    return saved ? 0 : 1;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -329,6 +355,8 @@ int main(int argc, char **argv)
         return Run();
     if (argc == 3 && lstrcmpA(argv[1], "tour") == 0)
         return Tour(argv[2]);
-    printf("usage: demo_driver run | demo_driver tour FOLDER\n");
+    if (argc == 4 && lstrcmpA(argv[1], "window") == 0)
+        return Window(argv[2], argv[3]);
+    printf("usage: demo_driver run | demo_driver tour FOLDER | demo_driver window PROGRAM PNG\n");
     return 2;
 }
