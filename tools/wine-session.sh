@@ -198,7 +198,21 @@ stop_session() {
 }
 
 case $action in
-start) start "$3" "${4:-96}" "${5:-}" ;;
+start)
+    # A start that fails (a "reg add" was once seen to fail while a build
+    # started its session) is tried again from the beginning, in a process
+    # of its own: "set -e" holds there, where a test of its status here
+    # would turn it off.
+    for try in 1 2 3; do
+        if bash "$0" start-once "$2" "$3" "${4:-96}" "${5:-}"; then
+            exit 0
+        fi
+        stop_session
+        [ "$try" -eq 3 ] || echo "wine-session.sh: the session did not start (try $try of 3); trying again" >&2
+    done
+    exit 1
+    ;;
+start-once) start "$3" "${4:-96}" "${5:-}" ;;
 stop) stop_session ;;
 *)
     echo "usage: $0 start BUILD_DIR ARCH [DPI [scripts]] | stop BUILD_DIR" >&2
