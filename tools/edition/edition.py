@@ -48,8 +48,8 @@ import locale
 import os
 import re
 import struct
-import unicodedata
 import sys
+import unicodedata
 
 # The tools' readers of PE and ICO files live in tools/lib.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
@@ -273,8 +273,7 @@ def as_code_page_has(char, code_page):
 
 
 def in_code_page(name, value, line, code_page):
-    """The value as the code page writes it (code_page_text), every letter
-    checked."""
+    """The value as the code page writes it, every letter checked."""
     out = []
     for char in unicodedata.normalize("NFC", value) if code_page in COMBINING_CODE_PAGES \
             else value:
@@ -527,8 +526,8 @@ def language_texts(language):
     if "font_size" in own:
         points = check_value("font_size", "font_size", *own["font_size"], code_page)
     return {"id": language.id, "code_page": code_page, "texts": texts, "ansi_texts": ansi_texts,
-            "face": face,
-            "points": points, "lines": {name: line for name, (value, line) in own.items()}}
+            "face": face, "points": points,
+            "lines": {name: line for name, (value, line) in own.items()}}
 
 
 def c_string(text):
