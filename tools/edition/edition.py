@@ -571,12 +571,12 @@ def utf8_string(text):
     return c_string(text.encode("utf-8"))
 
 
-def language_rows(languages):
-    """The languages' texts one after the other, each with its terminator (a
-    C string's own ends the last), and each language's row. Windows NT shows
-    the texts as typed; where Windows 95 to ME need them written otherwise
-    (Vietnamese, in the letters and marks of code page 1258), a second block
-    of the language's texts follows for them."""
+def language_layout(languages):
+    """The languages' texts one after the other, each with its terminator,
+    and each language's row. Windows NT shows the texts as typed; where
+    Windows 95 to ME need them written otherwise (Vietnamese, in the letters
+    and marks of code page 1258), a second block of the language's texts
+    follows for them."""
     texts, rows = b"", []
 
     def block(of):
@@ -593,18 +593,14 @@ def language_rows(languages):
         rows.append("{0x%04X, %d, %d, %d, %s, %d, %d}" % (
             language["id"], language["code_page"], CHARSETS[language["code_page"]], start,
             c_string(language["face"].encode("ascii")), language["points"], ansi_start))
+    return texts, rows
+
+
+def language_rows(languages):
+    """The texts as a C string (whose own terminator ends the last), and the
+    rows, as edition.h gives them."""
+    texts, rows = language_layout(languages)
     return c_string(texts[:-1]), ", ".join(rows)
-
-
-def text_bytes(languages):
-    """The bytes of the languages' texts in install.exe, as language_rows
-    lays them out."""
-    total = 0
-    for language in languages:
-        for form in ("texts", "ansi_texts"):
-            if form == "texts" or language["ansi_texts"] != language["texts"]:
-                total += sum(len(language[form][name].encode("utf-8")) + 1 for name in TEXTS)
-    return total
 
 
 def version_block(values, language, default):
@@ -787,7 +783,7 @@ def main(arguments):
               icons.describe(values["icon"]))
     if mode == "--sizes":
         print("icon", icons.resource_bytes(values["icon"]))
-        print("texts", text_bytes(languages))
+        print("texts", len(language_layout(languages)[0]))
     if mode == "--measure":
         for code_page in measure_on(languages):
             print(code_page, LOCALES[code_page])
