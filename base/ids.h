@@ -1,11 +1,10 @@
 /* The launcher's shared facts, written once: the ids of its window's
-   controls, the order of each language's texts, and the sizes of its
-   buffers. The window's resource script, the launcher's code, fit.exe, the
-   demo's driver and the tests include this file; the edition build
-   (tools/edition/edition.py) reads it, and writes the counts and sizes it
-   checked the edition's texts against into edition.h, which names.cpp
-   checks against these. Plain #defines: the resource compiler reads it
-   too. */
+   controls, the order of each language's texts, the sizes of its buffers,
+   and how its edition's data is laid out. The launcher's code, fit.exe, the
+   demo's driver and the tests include this file; the edition writer
+   (tools/edition/edition.py) reads it, checks each edition's texts and
+   names against these sizes, and writes the window's template and the
+   edition's data as they say. Plain #defines, which Python reads too. */
 #pragma once
 
 /* The launcher window's controls, by their ids in its template. */
@@ -56,3 +55,32 @@
 #define WARNING_BUFFER 576
 #define FOLDER_BUFFER 260
 #define FACE_BUFFER 32
+
+/* The edition's data, which install.exe reads from its own resources when
+   it starts: the RT_RCDATA resource EDITION_RESOURCE, written into the
+   launcher by tools/edition/edition.py. Little-endian WORDs, each place an
+   offset from the start of the data:
+     the number of languages, 1 to LANGUAGE_MAX;
+     the place of each name, in the order of LAUNCHER_NAMES;
+     each language's row of LANGUAGE_ROW_WORDS: its id, code page, font
+       character set, size in points (0: the template's), and the places of
+       its texts, of its texts for Windows 95 to ME and of its face ("": the
+       template's);
+   then the names, texts and faces, each ended by its terminator, the data's
+   last byte a terminator. The key's names are in UTF-8, the lock's name in
+   ASCII, the template's face and the programs in the default language's
+   code page. */
+#define EDITION_RESOURCE 1
+#define LANGUAGE_MAX 32
+#define LANGUAGE_ROW_WORDS 7
+#define LAUNCHER_NAMES(X)                                                                          \
+    X(key_company)                                                                                 \
+    X(key_product)                                                                                 \
+    X(key_version)                                                                                 \
+    X(mutex)                                                                                       \
+    X(font_name)                                                                                   \
+    X(installer)                                                                                   \
+    X(sound_setup)                                                                                 \
+    X(sound_drive_switch)                                                                          \
+    X(game)                                                                                        \
+    X(continue_game)

@@ -18,7 +18,7 @@ const char class_name[] = "Install";
 const char template_name[] = "Install";
 // RT_DIALOG, whose ANSI form the headers give only by UNICODE.
 const LPCSTR dialog_type = MAKEINTRESOURCEA(5);
-// The edition's icon in install.rc.
+// The edition's icon, as tools/edition/edition.py writes it.
 const WORD icon_id = 1;
 
 // Asked of the running launcher by a second one: which of its windows to

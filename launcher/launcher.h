@@ -1,6 +1,7 @@
 // The launcher's shared names and texts, and its warning message. Each
-// edition of install.exe has its own (launcher/names.cpp); the Vexmoor
-// edition's are given here.
+// edition of install.exe carries its own in its resources, which
+// Read_Edition reads (launcher/edition.cpp); the Vexmoor edition's are given
+// here.
 #pragma once
 
 #include "base/ids.h"
@@ -9,15 +10,15 @@
 
 // The three names that locate the installation record, always passed
 // together and in this order, in UTF-8: "Halvaro", "Vexmoor", "Version 1.0".
-extern const char szCompanyName[];
-extern const char szProductName[];
-extern const char szVersionName[];
+extern const char *szCompanyName;
+extern const char *szProductName;
+extern const char *szVersionName;
 
 // The mutex that one launcher of this edition holds while it runs, named
 // after company and product: "Halvaro Vexmoor install.exe". Its name is in
 // ASCII, the same in every code page: a letter outside ASCII is written as
 // "+" and its Unicode number ("Halvaro +0141owcy cieni install.exe").
-extern const char launcher_mutex[];
+extern const char *launcher_mutex;
 
 // The texts of each language, in UTF-8, one after the other in the order of
 // ids.h, each ended by its terminator: Vexmoor's caption "Vexmoor", its line
@@ -29,7 +30,8 @@ extern const char launcher_mutex[];
 #define LAUNCHER_TEXT_ID(name) text_##name,
 enum Text_Id { LAUNCHER_TEXTS(LAUNCHER_TEXT_ID) text_count };
 #undef LAUNCHER_TEXT_ID
-extern const char edition_texts[];
+// The edition's data, where each language's texts are.
+extern const char *edition_texts;
 
 // One of the edition's languages.
 struct Language {
@@ -51,13 +53,18 @@ struct Language {
 };
 
 // The edition's languages, its default first (Vexmoor has German alone).
-extern const Language languages[];
-extern const int language_count;
+extern Language languages[LANGUAGE_MAX];
+extern int language_count;
+// Reads the edition from install.exe's resources into the names, texts and
+// languages above; false when it is missing or any place in it lies
+// outside it, and then nothing may be read.
+bool Read_Edition();
+
 // The language of this run, which Choose_Language sets first of all.
 extern const Language *language;
 
 // The face of the window's template (the edition's font_name).
-extern const char template_face[];
+extern const char *template_face;
 
 // The run's language's text `id`, and `speaking`'s.
 const char *Text(Text_Id id);
@@ -78,11 +85,11 @@ void Choose_Language();
 // folder; "Setsound.exe" (empty for a game without one) in the game
 // folder, with the switch "/D" and the start drive's letter; "vexmoor.bat"
 // and "REPLAY.BAT" in the game folder.
-extern const char szInstaller[];
-extern const char szSoundSetup[];
-extern const char szSoundSwitch[];
-extern const char szGame[];
-extern const char szContinueGame[];
+extern const char *szInstaller;
+extern const char *szSoundSetup;
+extern const char *szSoundSwitch;
+extern const char *szGame;
+extern const char *szContinueGame;
 
 // Shows a warning box captioned in the run's language, owned by `owner`.
 // `format` (UTF-8) takes exactly one "%s": `unicode_argument` where it is

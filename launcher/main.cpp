@@ -28,6 +28,15 @@ int Another_Launcher_Runs()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int show)
 {
+    // Without its edition the launcher knows no text to show, no record to
+    // read and no program to start. Its data is checked when it is written:
+    // only a copy damaged since, or a launcher into which none was written,
+    // ends here, in words every Windows can show.
+    if (!Read_Edition()) {
+        MessageBoxW(nullptr, L"This install.exe is damaged: its texts and names are missing.",
+                    L"install.exe", MB_OK | MB_ICONSTOP);
+        return 1;
+    }
     // The window and every warning of the run speak the player's language.
     Choose_Language();
     // A launcher started again from the disc (AutoRun when the disc goes in

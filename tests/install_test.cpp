@@ -853,9 +853,11 @@ TEST_F(InstallTest, InstallButtonReinstallsOnlyThisVersionAndKeepsTheWindow)
     }
 }
 
-// install.exe built without its dialog template: no window, but both roads
-// run to their end. First-run warnings then have no owner.
-TEST_F(InstallTest, WithoutItsWindowTheLauncherStillEndsWithZero)
+// install.exe written without its dialog template: no window, but both
+// roads run to their end. First-run warnings then have no owner. And the
+// launcher with no edition written into it, or with one whose data is
+// damaged: it says so, starts nothing and ends with 1.
+TEST_F(InstallTest, WithoutItsWindowOrItsEditionTheLauncherEnds)
 {
     struct {
         const char *how;
@@ -863,10 +865,26 @@ TEST_F(InstallTest, WithoutItsWindowTheLauncherStillEndsWithZero)
         const char *setup; // nullptr: no installer on the CD
         Texts warnings;
         Texts roles;
+        const char *program = "install_notemplate.exe";
+        DWORD code = 0;
     } rows[] = {
         {"installed", true, nullptr, {}, {}},
         {"first run", false, "record=G:\\VEXMOOR", {}, {"SETUP", "SETSOUND", "GAME"}},
         {"first run without installer", false, nullptr, {"Installation Incomplete  "}, {}},
+        {"no edition",
+         false,
+         "record=G:\\VEXMOOR",
+         {"This install.exe is damaged: its texts and names are missing."},
+         {},
+         "launcher.exe",
+         1},
+        {"damaged edition",
+         false,
+         "record=G:\\VEXMOOR",
+         {"This install.exe is damaged: its texts and names are missing."},
+         {},
+         "install_damaged.exe",
+         1},
     };
     for (auto &row : rows) {
         SCOPED_TRACE(row.how);
@@ -875,9 +893,9 @@ TEST_F(InstallTest, WithoutItsWindowTheLauncherStillEndsWithZero)
             WriteText(record_key, "folder", game_folder);
         if (row.setup)
             PlaceInstaller(row.setup);
-        LauncherRun run("install_notemplate.exe");
+        LauncherRun run(row.program);
         MessageWatch watch(run.Pid());
-        EXPECT_EQ(0u, run.ExitCode(20000));
+        EXPECT_EQ(row.code, run.ExitCode(20000));
         Texts warnings;
         for (const SeenBox &box : watch.Stop()) {
             EXPECT_EQ(nullptr, box.owner);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace
 {
 class Stop_The_Test : public testing::EmptyTestEventListener
@@ -21,8 +23,13 @@ class Stop_The_Test : public testing::EmptyTestEventListener
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    // The launcher's parts speak the language that install.exe chooses
-    // first of all: under the tests' locales, the Vexmoor edition's only one.
+    // The Vexmoor edition, written into each test program as into
+    // install.exe, and the language that install.exe chooses first of all:
+    // under the tests' locales, the edition's only one.
+    if (!Read_Edition()) {
+        std::fputs("this test program holds no edition\n", stderr);
+        return 1;
+    }
     Choose_Language();
     testing::UnitTest::GetInstance()->listeners().Append(new Stop_The_Test);
     return RUN_ALL_TESTS();

@@ -1,9 +1,19 @@
 #!/usr/bin/env python3
-"""Turns an edition file into the names and texts install.exe is built with.
+"""Writes an edition file's names, texts, languages, programs, window,
+icon, version and manifest into the launcher, as install.exe's resources.
 
-    edition.py EDITION_FILE OUTPUT_FOLDER    writes edition.h, install.manifest,
-                                             install.ico and edition.d (what
-                                             the build read)
+    edition.py --write EDITION_FILE LAUNCHER OUTPUT
+                                             writes OUTPUT, the program
+                                             LAUNCHER with the edition's
+                                             resources in place of its own
+    edition.py --write-without-window EDITION_FILE LAUNCHER OUTPUT
+                                             the same without the window's
+                                             template (for the tests)
+    edition.py --write-test-program EDITION_FILE PROGRAM OUTPUT
+                                             the same into a test program,
+                                             of any size
+    edition.py --ico EDITION_FILE OUTPUT     writes the icon install.exe gets
+                                             as an ICO file
     edition.py --check EDITION_FILE          only checks the file
     edition.py --locale EDITION_FILE         prints a Linux locale whose Windows
                                              code page is the edition's, and
@@ -54,6 +64,7 @@ import unicodedata
 # The tools' readers of PE and ICO files live in tools/lib.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
 import icons  # noqa: E402
+import rsrc  # noqa: E402
 
 # The launcher's shared facts, written in base/ids.h: the order of each
 # language's texts, the window's texts, and the launcher's buffers.
@@ -70,11 +81,17 @@ def read_ids(path=IDS):
         body = re.search(r"#define %s\(X\)((?:[^\n]*\\\n)*[^\n]*)" % macro, text).group(1)
         return [item.split(",")[-1].strip() for item in re.findall(r"X\(([^)]*)\)", body)]
 
-    sizes = {name: int(value) for name, value in re.findall(r"#define (\w+_BUFFER) (\d+)", text)}
-    return tuple(items("LAUNCHER_TEXTS")), tuple(items("LAUNCHER_WINDOW")), sizes
+    numbers = {name: int(value, 0) for name, value in
+               re.findall(r"#define (\w+) (0x[0-9A-Fa-f]+|\d+)\n", text)}
+    return (tuple(items("LAUNCHER_TEXTS")), tuple(items("LAUNCHER_WINDOW")),
+            tuple(items("LAUNCHER_NAMES")), numbers)
 
 
-TEXTS, WINDOW_TEXTS, BUFFERS = read_ids()
+TEXTS, WINDOW_TEXTS, NAMES, NUMBERS = read_ids()
+BUFFERS = {name: size for name, size in NUMBERS.items() if name.endswith("_BUFFER")}
+EDITION_RESOURCE = NUMBERS["EDITION_RESOURCE"]
+LANGUAGE_MAX = NUMBERS["LANGUAGE_MAX"]
+LANGUAGE_ROW_WORDS = NUMBERS["LANGUAGE_ROW_WORDS"]
 KEY_PATH_BUFFER = BUFFERS["KEY_PATH_BUFFER"]  # "Software\company\product\version"
 COMMAND_BUFFER = BUFFERS["COMMAND_BUFFER"]  # a program's command line
 WARNING_BUFFER = BUFFERS["WARNING_BUFFER"]  # a warning's text once formatted
@@ -83,6 +100,29 @@ FACE_BUFFER = BUFFERS["FACE_BUFFER"]  # a font's name
 # The warnings' texts: the others.
 WARNING_TEXTS = tuple(name for name in TEXTS if name not in WINDOW_TEXTS)
 LABEL_LENGTH = 16  # a disc's label, in characters
+LARGEST = 65536  # install.exe's size at most, as tools/lib/pe.py check holds it
+
+# The launcher window, in dialog units: its place and size, and its style (a
+# caption with a close box, a font of its own), then each control as (its
+# text, its id, its class, its style, its place and size). The buttons are
+# those the launcher moves and sizes to fit their texts; the line is the
+# static text above them.
+WS_CHILD, WS_VISIBLE, WS_TABSTOP, WS_GROUP = 0x40000000, 0x10000000, 0x00010000, 0x00020000
+BUTTON = WS_CHILD | WS_VISIBLE | WS_TABSTOP
+WINDOW_STYLE = 0x00C00000 | 0x00080000 | 0x00000040  # WS_CAPTION | WS_SYSMENU | DS_SETFONT
+WINDOW_PLACE = (44, 58, 287, 89)
+WINDOW = (
+    ("start_button", NUMBERS["ID_START"], "BUTTON", BUTTON | 1, (16, 60, 50, 14)),  # default
+    ("cancel_button", NUMBERS["ID_CANCEL"], "BUTTON", BUTTON, (220, 60, 50, 14)),
+    ("line", NUMBERS["ID_LINE"], "STATIC", WS_CHILD | WS_VISIBLE | WS_GROUP, (12, 25, 160, 8)),
+    ("continue_button", NUMBERS["ID_CONTINUE"], "BUTTON", BUTTON, (84, 60, 50, 14)),
+    ("install_button", NUMBERS["ID_INSTALL"], "BUTTON", BUTTON, (152, 60, 50, 14)),
+)
+# The version resource's fixed part: every flag known, Windows' 32-bit
+# programs, an application.
+VS_FFI_FILEFLAGSMASK, VOS__WINDOWS32, VFT_APP = 0x3F, 4, 1
+# The language of the resources that have none of their own.
+ENGLISH = 0x0409
 
 # Windows' ANSI code pages, which the launcher's texts may be in, in the
 # order the build looks for one that lacks a language's letters (to preview
@@ -435,6 +475,10 @@ def check_edition(path):
             raise Fault(language.line, '"[%04X]" is the default language ("file_language"), whose '
                         'texts come before the first "[ID]"' % language.id)
         complete(language, default, merged)
+    if len(languages) > LANGUAGE_MAX:
+        raise Fault(languages[LANGUAGE_MAX].line, '"[%04X]": install.exe takes at most %d '
+                    'languages, the default among them' % (languages[LANGUAGE_MAX].id,
+                                                           LANGUAGE_MAX))
     texts = [language_texts(language) for language in languages]
 
     key = b"\\".join([b"Software", values["key_company"], values["key_product"],
@@ -530,32 +574,6 @@ def language_texts(language):
             "lines": {name: line for name, (value, line) in own.items()}}
 
 
-def c_string(text):
-    """A C and resource-script string literal of the bytes, in either."""
-    out = []
-    for byte in text:
-        if 0x20 <= byte < 0x7F and byte not in b'"\\':
-            out.append(chr(byte))
-        else:
-            out.append("\\%03o" % byte)
-    return '"' + "".join(out) + '"'
-
-
-def wide_string(text):
-    """A resource-script Unicode string literal of the text."""
-    out = []
-    for char in text:
-        if 0x20 <= ord(char) < 0x7F and char not in '"\\':
-            out.append(char)
-        else:
-            # windres reads four hex digits at most: a letter after one is
-            # never taken for a fifth.
-            out.extend("\\x%04X" % unit for unit in
-                       struct.unpack("<%dH" % (len(char.encode("utf-16-le")) // 2),
-                                     char.encode("utf-16-le")))
-    return 'L"' + "".join(out) + '"'
-
-
 def lock_name(company, product):
     """The lock's name, in ASCII, which every ANSI code page reads alike: a
     letter outside it as "+" and its number ("+0141" for "Ł"); a name too
@@ -567,16 +585,13 @@ def lock_name(company, product):
     return name.encode("ascii")
 
 
-def utf8_string(text):
-    return c_string(text.encode("utf-8"))
-
-
 def language_layout(languages):
     """The languages' texts one after the other, each with its terminator,
-    and each language's row. Windows NT shows the texts as typed; where
-    Windows 95 to ME need them written otherwise (Vietnamese, in the letters
-    and marks of code page 1258), a second block of the language's texts
-    follows for them."""
+    and each language's row: (id, code page, character set, points, where
+    its texts start, where its texts for Windows 95 to ME start, face).
+    Windows NT shows the texts as typed; where Windows 95 to ME need them
+    written otherwise (Vietnamese, in the letters and marks of code page
+    1258), a second block of the language's texts follows for them."""
     texts, rows = b"", []
 
     def block(of):
@@ -590,77 +605,125 @@ def language_layout(languages):
         if ansi != typed:
             ansi_start = len(texts)
             texts += ansi
-        rows.append("{0x%04X, %d, %d, %d, %s, %d, %d}" % (
-            language["id"], language["code_page"], CHARSETS[language["code_page"]], start,
-            c_string(language["face"].encode("ascii")), language["points"], ansi_start))
+        rows.append((language["id"], language["code_page"], CHARSETS[language["code_page"]],
+                     language["points"], start, ansi_start, language["face"].encode("ascii")))
     return texts, rows
 
 
-def language_rows(languages):
-    """The texts as a C string (whose own terminator ends the last), and the
-    rows, as edition.h gives them."""
-    texts, rows = language_layout(languages)
-    return c_string(texts[:-1]), ", ".join(rows)
-
-
-def version_block(values, language, default):
-    """The version resource's strings in the language. The default's block
-    has them all; another language's has its own text alone, the
-    description: install.exe must stay small, and the names and version are
-    the same in every language (Windows shows the default's where a block
-    has none)."""
-    version = values["file_version"][0].decode("ascii")
-    strings = [("FileDescription", language["texts"]["file_description"])]
-    if default:
-        strings = [("CompanyName", values["file_company_text"])] + strings + [
-            ("FileVersion", version), ("InternalName", LAUNCHER_NAME),
-            ("OriginalFilename", LAUNCHER_NAME), ("ProductName", values["file_product_text"]),
-            ("ProductVersion", version)]
-    return 'BLOCK "%04X%04X" BEGIN %s END' % (language["id"], language["code_page"], " ".join(
-        'VALUE "%s", %s' % (key, wide_string(text)) for key, text in strings))
-
-
-def header(values, languages, source):
-    code_page = values["code_page"]
-    version_text, version_numbers = values["file_version"]
-    lines = [
-        "// Made by tools/edition/edition.py from %s; not to be edited." % os.path.basename(source),
-        "#pragma once",
-        "#ifdef RC_INVOKED",
-        "#pragma code_page(%d)" % code_page,
-        "#endif",
-        "#define EDITION_CODE_PAGE %d" % code_page,
-        "#define EDITION_FONT_SIZE %d" % values["font_size"],
-    ]
-    # The default language's texts in its code page, for the window's
-    # template, and the programs: EDITION_CAPTION, EDITION_INSTALLER.
-    lines += ["#define EDITION_%s %s" % (name.upper(), c_string(value))
-              for name, value in values.items()
-              if isinstance(value, bytes) and not name.startswith(("key_", "icon"))]
-    # The key's names in UTF-8, and the lock's: one per company and product,
-    # so that two editions' launchers never see each other as the one that
-    # runs.
+def edition_data(values, languages):
+    """The edition as install.exe reads it from its resources (base/ids.h,
+    EDITION_RESOURCE): the number of languages, the place of each name,
+    each language's row, then the names, texts and faces."""
     company, product, version = values["key_utf8"]
-    texts, rows = language_rows(languages)
-    lines += ["#define EDITION_KEY_%s %s" % (name, utf8_string(text)) for name, text in
-              (("COMPANY", company), ("PRODUCT", product), ("VERSION", version))]
-    lines += [
-        "#define EDITION_MUTEX %s" % c_string(lock_name(company, product)),
-        # What the texts and names were checked against (base/ids.h).
-        "#define EDITION_TEXT_COUNT %d" % len(TEXTS),
-    ] + ["#define EDITION_%s %d" % (name, size) for name, size in sorted(BUFFERS.items())] + [
-        "#define EDITION_TEXTS %s" % texts,
-        "#define EDITION_LANGUAGES %s" % rows,
-        "#define EDITION_FILE_VERSION %s" % c_string(version_text),
-        "#define EDITION_FILE_VERSION_NUMBERS %s" % ", ".join(map(str, version_numbers)),
-        "#define EDITION_LANGUAGE_PRIMARY %d" % (languages[0]["id"] & 0x3FF),
-        "#define EDITION_LANGUAGE_SUB %d" % (languages[0]["id"] >> 10),
-        "#define EDITION_VERSION_BLOCKS %s" % " ".join(
-            version_block(values, language, language is languages[0]) for language in languages),
-        "#define EDITION_TRANSLATIONS %s" % ", ".join(
-            "0x%04X, %d" % (language["id"], language["code_page"]) for language in languages),
-    ]
-    return "\n".join(lines) + "\n"
+    names = {"key_company": company.encode("utf-8"), "key_product": product.encode("utf-8"),
+             "key_version": version.encode("utf-8"), "mutex": lock_name(company, product)}
+    texts, rows = language_layout(languages)
+    start = 2 * (1 + len(NAMES) + LANGUAGE_ROW_WORDS * len(rows))
+    strings, places = b"", []
+    for name in NAMES:
+        places.append(start + len(strings))
+        strings += names.get(name, values.get(name)) + b"\0"
+    texts_at = start + len(strings)
+    strings += texts
+    words = [len(rows)] + places
+    for id, code_page, charset, points, typed, ansi, face in rows:
+        words += [id, code_page, charset, points, texts_at + typed, texts_at + ansi,
+                  start + len(strings)]
+        strings += face + b"\0"
+    data = struct.pack("<%dH" % len(words), *[min(word, 0xFFFF) for word in words]) + strings
+    if len(data) > 0xFFFF:
+        raise Fault(None, "its texts and names take %d bytes; at most 65535 fit" % len(data))
+    return data
+
+
+def window_template(values):
+    """The launcher window's dialog template (DLGTEMPLATE): a modeless dialog
+    of the private class "Install", with the edition's caption, font and
+    default texts, its controls in the order of WINDOW."""
+    code_page = "cp%d" % values["code_page"]
+
+    def text(value):
+        return value.encode("utf-16-le") + b"\0\0"
+
+    x, y, width, height = WINDOW_PLACE
+    out = struct.pack("<IIHhhhh", WINDOW_STYLE, 0, len(WINDOW), x, y, width, height)
+    out += b"\0\0" + text("INSTALL") + text(values["caption"].decode(code_page))
+    out += struct.pack("<H", values["font_size"]) + text(values["font_name"].decode(code_page))
+    for name, id, kind, style, place in WINDOW:
+        out += bytes(-len(out) % 4)
+        out += struct.pack("<IIhhhhH", style, 0, *place, id)
+        out += text(kind) + text(values[name].decode(code_page)) + b"\0\0"
+    return out
+
+
+def version_node(key, value=b"", text=False, children=()):
+    """A node of the version resource (VS_VERSIONINFO and its children): its
+    lengths, its key, its value and its children, each on a 4-byte
+    boundary."""
+    body = key.encode("utf-16-le") + b"\0\0"
+    body += bytes(-(6 + len(body)) % 4) + value
+    for child in children:
+        body += bytes(-(6 + len(body)) % 4) + child
+    length = len(value) // 2 if text else len(value)
+    return struct.pack("<HHH", 6 + len(body), length, 1 if text else 0) + body
+
+
+def version_info(values, languages):
+    """What Windows shows of install.exe in the file's properties: a block of
+    strings for each language, the default's with them all; another
+    language's has its own text alone, the description (the names and
+    version are the same in every language, and Windows shows the
+    default's where a block has none)."""
+    version = values["file_version"][0].decode("ascii")
+    numbers = values["file_version"][1]
+    fixed = struct.pack("<13I", 0xFEEF04BD, 0x00010000, numbers[0] << 16 | numbers[1],
+                        numbers[2] << 16 | numbers[3], numbers[0] << 16 | numbers[1],
+                        numbers[2] << 16 | numbers[3], VS_FFI_FILEFLAGSMASK, 0, VOS__WINDOWS32,
+                        VFT_APP, 0, 0, 0)
+    tables = []
+    for language in languages:
+        strings = [("FileDescription", language["texts"]["file_description"])]
+        if language is languages[0]:
+            strings = [("CompanyName", values["file_company_text"])] + strings + [
+                ("FileVersion", version), ("InternalName", LAUNCHER_NAME),
+                ("OriginalFilename", LAUNCHER_NAME), ("ProductName", values["file_product_text"]),
+                ("ProductVersion", version)]
+        tables.append(version_node("%04X%04X" % (language["id"], language["code_page"]), text=True,
+                                   children=[version_node(key, value.encode("utf-16-le") + b"\0\0",
+                                                          text=True) for key, value in strings]))
+    translations = b"".join(struct.pack("<HH", language["id"], language["code_page"])
+                            for language in languages)
+    return version_node("VS_VERSION_INFO", fixed, children=[
+        version_node("StringFileInfo", text=True, children=tables),
+        version_node("VarFileInfo", text=True,
+                     children=[version_node("Translation", translations)])])
+
+
+def icon_resources(icon):
+    """The icon's images (RT_ICON, ids 1 on) and its group (RT_GROUP_ICON
+    1, which Explorer, AutoPlay and the window's caption show): the ICO
+    file's directory with each image's id where the file gives its place."""
+    count = struct.unpack_from("<H", icon, 4)[0]
+    group, images = struct.pack("<HHH", 0, 1, count), []
+    for index in range(count):
+        fields = struct.unpack_from("<BBBBHHII", icon, 6 + 16 * index)
+        group += struct.pack("<BBBBHHIH", *fields[:7], index + 1)
+        images.append((rsrc.RT_ICON, index + 1, ENGLISH, icon[fields[7]:fields[7] + fields[6]]))
+    return images + [(rsrc.RT_GROUP_ICON, 1, ENGLISH, group)]
+
+
+def resources(values, languages, template, window=True):
+    """Every resource of the edition's install.exe: its icon, its window
+    (unless `window` is false: a test's launcher that cannot make one), its
+    application manifest (type 24, id 1, made from the manifest
+    `template`), its version in its default language, and its data."""
+    made = icon_resources(values["icon"])
+    if window:
+        made.append((rsrc.RT_DIALOG, "INSTALL", ENGLISH, window_template(values)))
+    made += [(rsrc.RT_MANIFEST, 1, ENGLISH, manifest(values, template).encode("utf-8")),
+             (rsrc.RT_VERSION, 1, languages[0]["id"], version_info(values, languages)),
+             (rsrc.RT_RCDATA, EDITION_RESOURCE, ENGLISH, edition_data(values, languages))]
+    return made
 
 
 def manifest(values, template):
@@ -678,11 +741,6 @@ def write(path, text):
     mode = "wb" if isinstance(text, bytes) else "w"
     with open(path, mode, **({} if mode == "wb" else {"encoding": "utf-8", "newline": "\n"})) as file:
         file.write(text)
-
-
-def make_path(path):
-    """A path as a Makefile's rule names it."""
-    return re.sub(r"([ #\\])", r"\\\1", os.path.abspath(path)).replace("$", "$$")
 
 
 def find_language(languages, id):
@@ -756,23 +814,23 @@ def preview(source, languages, lines):
 
 def main(arguments):
     modes = {"--check": 1, "--locale": 1, "--disc": 1, "--preview": 1, "--languages": 1,
-             "--texts": 2, "--measure": 1, "--icon": 1, "--sizes": 1}
+             "--texts": 2, "--measure": 1, "--icon": 1, "--sizes": 1, "--write": 3,
+             "--write-without-window": 3, "--write-test-program": 3, "--ico": 2}
     mode = arguments[0] if arguments[:1] and arguments[0] in modes else None
     if mode:
         arguments = arguments[1:]
-    counts = modes.get(mode, 2)
-    if len(arguments) not in (counts if isinstance(counts, tuple) else (counts,)):
+    if not mode or len(arguments) != modes[mode]:
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
         return 2
     source = arguments[0]
     try:
         values, languages = check_edition(source)
-        language = find_language(languages, arguments[1] if mode and len(arguments) > 1 else None)
+        language = find_language(languages, arguments[1] if mode == "--texts" else None)
     except Fault as fault:
         where = source if fault.line is None else "%s:%d" % (source, fault.line)
         print("%s: %s" % (where, fault), file=sys.stderr)
         return 1
-    if mode in (None, "--check"):
+    if mode in ("--check", "--write", "--write-without-window"):
         for notice in key_notices(source, values, languages):
             print(notice, file=sys.stderr)
     if mode == "--preview":
@@ -805,18 +863,42 @@ def main(arguments):
         print(values["disc_label"])
         for name in ("installer", "sound_setup", "game", "continue_game", "file_product"):
             print(values[name].decode(code_page))
-    if mode:
+    if mode == "--ico":
+        write(arguments[1], values["icon"])
+    if mode not in ("--write", "--write-without-window", "--write-test-program"):
         return 0
-    folder = arguments[1]
+    launcher, output = arguments[1:]
     template = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "launcher",
                             "resources", "install.manifest")
-    os.makedirs(folder, exist_ok=True)
-    write(os.path.join(folder, "install.manifest"), manifest(values, template))
-    write(os.path.join(folder, "edition.h"), header(values, languages, source))
-    write(os.path.join(folder, "install.ico"), values["icon"])
-    # The build makes these again when the icon changes, wherever it is.
-    write(os.path.join(folder, "edition.d"), "%s: %s\n" % (
-        make_path(os.path.join(folder, "edition.h")), make_path(values["icon_path"])))
+    try:
+        with open(launcher, "rb") as file:
+            program = rsrc.replace(file.read(), resources(values, languages, template,
+                                                          mode != "--write-without-window"))
+    except (OSError, rsrc.ResourceFault) as fault:
+        print("%s: %s" % (launcher, getattr(fault, "strerror", None) or fault), file=sys.stderr)
+        return 1
+    except Fault as fault:
+        print("%s: %s" % (source, fault), file=sys.stderr)
+        return 1
+    # The icon's images are what a publisher can change most.
+    if len(program) > LARGEST and mode != "--write-test-program":
+        where = source if values["icon_line"] is None else '%s:%d: "icon":' % (
+            source, values["icon_line"])
+        print("%s install.exe would be %d bytes, over the %d it may have; its icon takes %d of "
+              "them (%s): give a picture of fewer colours, or shorter texts"
+              % (where, len(program), LARGEST, icons.resource_bytes(values["icon"]),
+                 icons.describe(values["icon"])), file=sys.stderr)
+        return 1
+    # Written beside its place, then moved there: a run that fails leaves
+    # what was there as it was.
+    work = "%s.%d.part" % (output, os.getpid())
+    try:
+        write(work, program)
+        os.chmod(work, 0o755)
+        os.replace(work, output)
+    finally:
+        if os.path.exists(work):
+            os.remove(work)
     return 0
 
 

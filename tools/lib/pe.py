@@ -42,7 +42,7 @@ RUN_FROM_SWAP = 0x0400 | 0x0800
 DYNAMIC_BASE_NX_COMPAT = 0x0040 | 0x0100
 MACHINES = {"i386": (0x014C, 0x10B), "x86-64": (0x8664, 0x20B)}
 LARGEST = 65536
-SECTIONS = [".text", ".rsrc", ".reloc", ".idata"]
+SECTIONS = [".text", ".reloc", ".idata", ".rsrc"]
 # The Windows an application manifest names as supported: Vista, 7, 8, 8.1
 # and 10/11.
 SUPPORTED_OS = ("e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
@@ -176,8 +176,9 @@ def _check_headers(pe, size, machine, faults):
     if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
         faults.append("is not a Windows GUI program")
     # The shipped 32-bit build asks for Windows 4.0 (95 and NT 4.0), and
-    # fits in 64 KiB, in four sections, the variables last so that their
-    # zeroes are left out of the file. 64-bit Windows asks for 5.2 of a
+    # fits in 64 KiB, in four sections: the variables at the end of the
+    # linker's last, so that their zeroes are left out of the file, then the
+    # edition's resources, which tools/edition/edition.py writes. 64-bit Windows asks for 5.2 of a
     # 64-bit program.
     if machine == "i386":
         version = "%d.%d" % (pe.OPTIONAL_HEADER.MajorSubsystemVersion,
@@ -214,13 +215,15 @@ def _check_headers(pe, size, machine, faults):
 
 
 def _check_tail(pe, data, faults):
-    """The zeroed variables at the end are not in the file (finish): its
-    last block holds more than zeroes. No static constructor or destructor:
+    """The zeroed variables at the end of .idata are not in the file
+    (finish): its last block holds more than zeroes. No static constructor
+    or destructor:
     the launcher's entry runs none, so one would silently go unrun. The
     linker closes .text with both lists, each a -1, the functions'
     addresses and a 0; empty, they are those four words alone."""
-    if not data[-512:].strip(b"\0"):
-        faults.append("ends in a block of zeroes")
+    variables = [section for section in pe.sections if _name(section) == ".idata"]
+    if variables and not variables[0].get_data()[:variables[0].SizeOfRawData][-512:].strip(b"\0"):
+        faults.append("'s section .idata ends in a block of zeroes")
     word = 4 if pe.FILE_HEADER.Machine == MACHINES["i386"][0] else 8
     text = [section for section in pe.sections if _name(section) == ".text"]
     lists = text[0].get_data()[:text[0].Misc_VirtualSize][-4 * word:] if text else b""
@@ -341,6 +344,7 @@ def main():
     checking.add_argument("program")
     checking.add_argument("icon")
     commands.add_parser("is-program").add_argument("file")
+    commands.add_parser("machine").add_argument("program")
     commands.add_parser("programs").add_argument("folder")
     arguments = parser.parse_args()
     if arguments.command == "finish":
@@ -348,6 +352,10 @@ def main():
         return 0
     if arguments.command == "check":
         return 0 if check(arguments.program, arguments.icon, arguments.machine) else 1
+    if arguments.command == "machine":
+        machine = pefile.PE(arguments.program, fast_load=True).FILE_HEADER.Machine
+        print(next((name for name, (number, _) in MACHINES.items() if number == machine), "other"))
+        return 0
     if arguments.command == "programs":
         for path, signed in programs(arguments.folder):
             print("%s %s" % ("signed" if signed else "unsigned", path))
