@@ -34,8 +34,10 @@ fi
 
 bin=$1
 signing=$bin/english-signed
-# The shipped width's build of the English edition, which disc.sh builds too.
-shipped=$top/build/i686/bin/english/install.exe
+# The build's English edition, which disc.sh writes too, into the build's
+# launcher.
+shipped=$bin/english/install.exe
+export EDITION_LAUNCHER=$bin/launcher.exe
 scratch=$(mktemp -d /tmp/vexmoor-disc.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 # The English edition's icon, beside each copy of the edition made below.
@@ -193,7 +195,9 @@ done
 
 # What install-deps.sh asks apt for, for each command, on a machine that has
 # nothing: apt-get, dpkg and the rest are stand-ins that log what they are
-# asked. Signing alone asks for no Wine (nor MinGW, nor a locale).
+# asked. Signing alone asks for no Wine (nor MinGW, nor a locale); writing
+# an edition and making its disc for Python alone, besides the signing and
+# image tools; the preview for Wine and the compilers.
 stubs=$scratch/stubs
 mkdir -p "$stubs"
 printf '#!/bin/sh\necho "$*" >>"%s/apt.log"\n' "$stubs" >"$stubs/apt-get"
@@ -205,8 +209,9 @@ printf '#!/bin/sh\nexec "$@"\n' >"$stubs/sudo"
 chmod +x "$stubs"/*
 deps_rows=(
     "sign|osslsigncode openssl python3-pefile|wine mingw xorriso googletest"
-    "edition|g++-mingw-w64-i686 wine fonts-wine python3-pil python3-pefile|osslsigncode xorriso googletest"
-    "disc|wine osslsigncode xorriso|googletest nsis"
+    "edition|python3 python3-pil python3-pefile|wine mingw cmake xvfb osslsigncode xorriso googletest"
+    "preview|g++-mingw-w64-i686 cmake wine fonts-wine xvfb python3-pil python3-pefile|osslsigncode xorriso googletest"
+    "disc|python3-pil python3-pefile osslsigncode xorriso|wine mingw cmake xvfb googletest nsis"
 )
 for row in "${deps_rows[@]}"; do
     IFS='|' read -r what wanted unwanted <<<"$row"

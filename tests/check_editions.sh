@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # Bad edition files: each is the English sample with one fault, and must stop
-# the build with the file's name, the fault's line and what is wrong, and
-# leave what an earlier build made in the output folder as it was.
+# the writing of install.exe with the file's name, the fault's line and what
+# is wrong, and leave what an earlier one wrote in the output folder as it
+# was. Then tools/edition.sh: an install.exe that the command did not make,
+# a good one from another folder with nothing on the path but Python (no
+# compiler, CMake or Wine) that replaces the earlier one, and icons.
 #     check_editions.sh [--fit]
-# With --fit, the rows that run tools/edition.sh, which builds install.exe
-# and previews it under Wine, run instead: texts longer than their places, an
-# install.exe that the command did not make, and a good build from another
-# folder that replaces the earlier one.
+# With --fit, the rows that preview install.exe under Wine (edition.sh
+# --preview) run instead: texts longer than their places.
+# EDITION_LAUNCHER is the build's launcher (bin/launcher.exe), EDITION_FIT
+# its previewer (bin/fit.exe); the English sample written by the build is
+# beside the launcher, in english/install.exe.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=tests/refusals.sh
 . tests/refusals.sh
 sample=editions/english.edition
+: "${EDITION_LAUNCHER:?the build's bin/launcher.exe}" "${EDITION_FIT:?the build's bin/fit.exe}"
+export EDITION_LAUNCHER EDITION_FIT
 scratch=$(mktemp -d /tmp/vexmoor-editions.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 bad=$scratch/bad.edition
@@ -133,6 +139,14 @@ serbian=${serbian/CD einlegen, dann wählen./Убаците диск Tidewater.}
 # A language's own face is named in ASCII, as Windows knows it on every
 # code page.
 rows+=("+|[0407]|$german|+|font_name = Fonté|:@+18: \"font_name\": give the face's English name, in ASCII, as Windows knows it on every code page (\"MS UI Gothic\")")
+# 32 languages besides the default, German texts each: the 32nd, on the
+# 528th line added, is one too many.
+many=""
+for id in 0401 0402 0403 0404 0405 0406 0407 0408 040A 040B 040C 040D 040E 040F 0410 0411 \
+    0412 0413 0414 0415 0416 0417 0418 0419 041A 041B 041C 041D 041E 041F 0420 0421; do
+    many+="+|[$id]|$german|"
+done
+rows+=("$many:@+528: \"[0421]\": install.exe takes at most 32 languages, the default among them")
 # Greek texts, every one, its line at @+4.
 greek=${german/1252/1253}
 greek=${greek/CD einlegen, dann wählen./Τοποθετήστε τον δίσκο Tidewater.}
@@ -208,9 +222,10 @@ check_preview() {
     fi
 }
 
-# What an earlier good build left in the output folder: edition.h and the
-# manifest.
-check_file() { /usr/bin/python3 tools/edition/edition.py "$1" "$2"; }
+# What an earlier good file left in the output folder: its install.exe.
+check_file() {
+    mkdir -p "$2" && /usr/bin/python3 tools/edition/edition.py --write "$1" "$EDITION_LAUNCHER" "$2/install.exe"
+}
 check_file "$sample" "$scratch/earlier" || fail "the sample"
 for row in "${rows[@]}"; do
     rm -rf "$scratch/out"
@@ -228,33 +243,46 @@ output=$(check_file "$bad" "$scratch/notice" 2>&1) ||
 grep -qF "bad.edition:$(at_lines @key_product editions/polish.edition): notice: \"key_product\" has \"Ł\", which code page 1252 of [0407] lacks: Windows 95, 98 and ME of that code page cannot find the installation record" <<<"$output" ||
     fail "a Polish key with a German language: no notice, got:"$'\n'"$output"
 
+edition_sh="bash $PWD/tools/edition.sh"
 if [ "${1:-}" = --fit ]; then
-    edition_sh="bash $PWD/tools/edition.sh"
     # An install.exe that edition.sh made: of the sample, with another caption.
     out=$scratch/fit-out
     make_bad caption "Tidewater 2"
     $edition_sh "$bad" "$out" >/dev/null 2>&1 || fail "the earlier build"
-    cp "$out/install.exe" "$scratch/earlier.exe"
     for row in "${fit_rows[@]}"; do
-        check_preview "$edition_sh" "$row" "$out"
+        check_preview "$edition_sh --preview" "$row" "$out"
     done
+else
     # An install.exe that edition.sh did not make, in the output folder.
     mkdir "$scratch/theirs"
     printf 'theirs' >"$scratch/theirs/install.exe"
     check_row "$edition_sh" "caption|Tidewater|theirs/install.exe: already there, and not written by edition.sh" \
         "$scratch/theirs"
-    # A good build, from another folder, with names that need quoting, and
-    # the caller's LC_ALL another code page's than the edition's: it
-    # replaces the earlier install.exe with the sample's, as the tree's own
-    # build makes it.
+    # A good one, from another folder, with names that need quoting, the
+    # caller's LC_ALL another code page's than the edition's, and nothing on
+    # the path but what a publisher has: the system's own commands and
+    # Python, no compiler, CMake, Wine or X server. It replaces the earlier
+    # install.exe with the sample's, as the tree's own build writes it.
+    out=$scratch/fit-out
+    make_bad caption "Tidewater 2"
+    $edition_sh "$bad" "$out" >/dev/null 2>&1 || fail "the earlier build"
     folder="$scratch/it's [a] Łódź"
-    mkdir -p "$folder" "$scratch/caller"
+    mkdir -p "$folder" "$scratch/caller" "$scratch/path"
     cp "$sample" "$folder/it's ø.edition"
     cp editions/tidewater.ico "$folder/"
-    (cd "$scratch/caller" && LC_ALL=pl_PL.UTF-8 $edition_sh "../it's [a] Łódź/it's ø.edition" ../fit-out) >"$scratch/good.log" 2>&1 ||
+    for command in /usr/bin/* /bin/*; do
+        case ${command##*/} in
+        *mingw* | *gcc* | *g++* | cc | c++ | cpp* | ld* | cmake | ctest | wine* | Xvfb | make | windres) ;;
+        *) [ -e "$scratch/path/${command##*/}" ] || ln -s "$command" "$scratch/path/" ;;
+        esac
+    done
+    for tool in cmake x86_64-w64-mingw32-g++ i686-w64-mingw32-windres wine Xvfb; do
+        ! PATH=$scratch/path command -v "$tool" >/dev/null || fail "the path without tools still has $tool"
+    done
+    (cd "$scratch/caller" && PATH=$scratch/path LC_ALL=pl_PL.UTF-8 $edition_sh "../it's [a] Łódź/it's ø.edition" ../fit-out) >"$scratch/good.log" 2>&1 ||
         fail "the sample from another folder: $(cat "$scratch/good.log")"
-    cmp -s "$out/install.exe" build/i686/bin/english/install.exe ||
-        fail "the sample's install.exe is not the tree's build/i686/bin/english/install.exe"
+    cmp -s "$out/install.exe" "$(dirname "$EDITION_LAUNCHER")/english/install.exe" ||
+        fail "the sample's install.exe is not the build's english/install.exe"
     [ "$(ls -A "$out")" = install.exe ] || fail "the output folder holds: $(ls -A "$out")"
     # A publisher's PNG, and an ICO of 32-bit images from 16 to 256 pixels:
     # install.exe's first icon has the images that Windows 95 to 11 draw,

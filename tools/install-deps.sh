@@ -5,13 +5,15 @@
 # WHAT is
 #     sign      tools/sign.sh: osslsigncode and openssl, which sign programs,
 #               and Debian's Python with pefile, which reads them;
-#     edition   tools/edition.sh: the MinGW-w64 cross compilers, CMake, Wine
+#     edition   tools/edition.sh: Debian's Python with Pillow, which reads
+#               the edition file and makes its icon, and pefile, which
+#               writes the edition into the launcher and checks it;
+#     preview   tools/edition.sh --preview: the edition's, the MinGW-w64
+#               cross compilers and CMake, which build the previewer, Wine
 #               (32-bit, and 64-bit for machines that cannot run 32-bit code)
 #               with its own fonts and those that stand in for Windows'
 #               East Asian, Thai, Hebrew and Arabic faces (WenQuanYi Micro
-#               Hei, Loma, DejaVu Sans), Xvfb, and Debian's Python with Pillow,
-#               which reads the edition file and makes its icon, and pefile,
-#               which finishes and checks install.exe;
+#               Hei, Loma, DejaVu Sans), and Xvfb;
 #     disc      tools/disc.sh: the edition's and signing's, and xorriso,
 #               which makes the disc image;
 #     tests     (the default) everything a developer needs: all of the
@@ -31,7 +33,7 @@
 set -euo pipefail
 
 usage() {
-    echo "usage: tools/install-deps.sh [--for sign|edition|disc|tests] [--locale NAME]... [PACKAGE...]" >&2
+    echo "usage: tools/install-deps.sh [--for sign|edition|preview|disc|tests] [--locale NAME]... [PACKAGE...]" >&2
     exit 2
 }
 what=tests locales=()
@@ -48,14 +50,16 @@ shift
 packages=("$@")
 
 sign=(osslsigncode openssl python3 python3-pefile)
-edition=(mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake wine wine64 fonts-wine xvfb python3
-    python3-pil python3-pefile locales fonts-wqy-microhei fonts-tlwg-loma-ttf fonts-dejavu-core)
+edition=(python3 python3-pil python3-pefile)
+preview=(mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake wine wine64 fonts-wine xvfb locales
+    fonts-wqy-microhei fonts-tlwg-loma-ttf fonts-dejavu-core)
 case $what in
 sign) packages+=("${sign[@]}") ;;
 edition) packages+=("${edition[@]}") ;;
+preview) packages+=("${edition[@]}" "${preview[@]}") ;;
 disc) packages+=("${edition[@]}" "${sign[@]}" xorriso) ;;
 tests)
-    packages+=("${edition[@]}" "${sign[@]}" xorriso googletest nsis wixl icoutils)
+    packages+=("${edition[@]}" "${preview[@]}" "${sign[@]}" xorriso googletest nsis wixl icoutils)
     locales+=(pl_PL.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8 es_ES.UTF-8 ru_RU.UTF-8 en_US.UTF-8
         el_GR.UTF-8 cs_CZ.UTF-8 hi_IN.UTF-8 ja_JP.UTF-8 zh_CN.UTF-8 ko_KR.UTF-8 zh_TW.UTF-8
         he_IL.UTF-8 ar_SA.UTF-8 th_TH.UTF-8 vi_VN.UTF-8)
