@@ -19,4 +19,4 @@ if [ "$arch" != i686 ]; then
     echo "Tests run the $arch build of the same sources (this machine cannot run 32-bit x86 code, or TEST_ARCH chose it)."
     bash tools/build.sh "$arch"
 fi
-ctest --preset "$arch"
+ctest --preset "$arch" --parallel "$(nproc)"
