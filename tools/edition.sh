@@ -63,11 +63,11 @@ if [ -e "$program" ] || [ -L "$program" ]; then
     made_by_us "$program" ||
         made_fail "$program: already there, and not written by edition.sh; it is left as it is (name another folder, or move it away)"
 fi
-work="" session="" texts_folder=""
+work="" session="" scratch=""
 finish() {
     local status=$?
     [ -z "$work" ] || rm -f -- "$work"
-    [ -z "$texts_folder" ] || rm -rf -- "$texts_folder"
+    [ -z "$scratch" ] || rm -rf -- "$scratch"
     [ -z "$session" ] || bash "$top/tools/wine-session.sh" stop "$session" >/dev/null 2>&1 || true
     if [ $status -ne 0 ]; then
         made_unmake
@@ -79,8 +79,8 @@ trap finish EXIT
 bash "$top/tools/install-deps.sh" --for edition
 # Written in a folder of its own first: every fault of the file shows
 # before anything is put in OUTPUT_FOLDER.
-texts_folder=$(mktemp -d /tmp/vexmoor-edition.XXXXXX)
-written=$texts_folder/install.exe icon=$texts_folder/install.ico
+scratch=$(mktemp -d -t vexmoor-edition.XXXXXX)
+written=$scratch/install.exe icon=$scratch/install.ico
 "$python" "$check" --write "$edition" "$launcher" "$written"
 "$python" "$check" --ico "$edition" "$icon"
 

@@ -38,9 +38,6 @@ icon, version and manifest into the launcher, as install.exe's resources.
                                              (or "-"), the bytes its icon
                                              takes in install.exe and its
                                              images
-    edition.py --sizes EDITION_FILE          prints the bytes its icon and its
-                                             languages' texts take in
-                                             install.exe
     edition.py --preview EDITION_FILE        reads fit.exe's lines and prints
                                              where the window grows for each
                                              language, and which cannot be
@@ -630,10 +627,11 @@ def edition_data(values, languages):
         words += [id, code_page, charset, points, texts_at + typed, texts_at + ansi,
                   start + len(strings)]
         strings += face + b"\0"
-    data = struct.pack("<%dH" % len(words), *[min(word, 0xFFFF) for word in words]) + strings
-    if len(data) > 0xFFFF:
-        raise Fault(None, "its texts and names take %d bytes; at most 65535 fit" % len(data))
-    return data
+    # Every place a WORD: the data is at most 64 KiB less a byte.
+    size = 2 * len(words) + len(strings)
+    if size > 0xFFFF:
+        raise Fault(None, "its texts and names take %d bytes; at most 65535 fit" % size)
+    return struct.pack("<%dH" % len(words), *words) + strings
 
 
 def window_template(values):
@@ -814,7 +812,7 @@ def preview(source, languages, lines):
 
 def main(arguments):
     modes = {"--check": 1, "--locale": 1, "--disc": 1, "--preview": 1, "--languages": 1,
-             "--texts": 2, "--measure": 1, "--icon": 1, "--sizes": 1, "--write": 3,
+             "--texts": 2, "--measure": 1, "--icon": 1, "--write": 3,
              "--write-without-window": 3, "--write-test-program": 3, "--ico": 2}
     mode = arguments[0] if arguments[:1] and arguments[0] in modes else None
     if mode:
@@ -839,9 +837,6 @@ def main(arguments):
     if mode == "--icon":
         print(values["icon_line"] or "-", icons.resource_bytes(values["icon"]),
               icons.describe(values["icon"]))
-    if mode == "--sizes":
-        print("icon", icons.resource_bytes(values["icon"]))
-        print("texts", len(language_layout(languages)[0]))
     if mode == "--measure":
         for code_page in measure_on(languages):
             print(code_page, LOCALES[code_page])

@@ -7,7 +7,7 @@
 # and which language Wine's fonts cannot show. On Windows the launcher
 # measures the player's own fonts, whose widths differ from Wine's. Uses
 # edition.sh's $python, $check, $edition, $session,
-# $texts_folder (a scratch folder) and $written (the install.exe written).
+# $scratch (a scratch folder) and $written (the install.exe written).
 
 # Each language's id, and each Windows its texts are measured on: a code
 # page and a locale that has it.
@@ -28,9 +28,9 @@ if [ -z "$fit" ]; then
 fi
 texts=()
 for id in "${languages[@]}"; do
-    "$python" "$check" --texts "$edition" "$id" >"$texts_folder/texts-$id"
+    "$python" "$check" --texts "$edition" "$id" >"$scratch/texts-$id"
     # Wine shows the root of the Linux file system as Z:.
-    texts+=("Z:$(tr / '\\' <<<"$texts_folder/texts-$id")")
+    texts+=("Z:$(tr / '\\' <<<"$scratch/texts-$id")")
 done
 # Each session takes some 20 s to start: the tests start theirs once, as
 # EDITION_PREVIEW_SESSIONS/96 and /120, and leave them running.
@@ -38,7 +38,7 @@ for dpi in 96 120; do
     if [ -n "${EDITION_PREVIEW_SESSIONS:-}" ]; then
         running=$EDITION_PREVIEW_SESSIONS/$dpi
     else
-        session=$texts_folder/fit-$arch-$dpi running=$session
+        session=$scratch/fit-$arch-$dpi running=$session
         # With fonts of East Asian, Thai, Hebrew and Arabic letters, as
         # their Windows have.
         bash "$top/tools/wine-session.sh" start "$session" "$arch" "$dpi" scripts >/dev/null

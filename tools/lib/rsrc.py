@@ -48,14 +48,14 @@ def section(resources, address):
     directories = [sorted(tree.items(), key=lambda item: _key(item[0]))]
     for _, names in directories[0]:
         directories.append(sorted(names.items(), key=lambda item: _key(item[0])))
-    for names in directories[1:len(directories)]:
+    for names in directories[1:]:
         for _, languages in names:
             directories.append(sorted(languages.items()))
     size = sum(16 + 8 * len(entries) for entries in directories)
     leaves = [data for entries in directories[1 + len(tree):] for _, data in entries]
     entries_at = size
     size += 16 * len(leaves)
-    strings, strings_at = {}, size
+    strings = {}
     for entries in directories:
         for name, _ in entries:
             if isinstance(name, str) and name not in strings:
@@ -68,8 +68,7 @@ def section(resources, address):
         size += len(data)
     out = bytearray(size)
     # The directories, each child's place after its own.
-    place, child = 0, 1
-    leaf = 0
+    place, child, leaf = 0, 1, 0
     for level, entries in enumerate(directories):
         named = sum(1 for name, _ in entries if isinstance(name, str))
         struct.pack_into("<IIHHHH", out, place, 0, 0, 0, 0, named, len(entries) - named)
@@ -92,7 +91,6 @@ def section(resources, address):
         encoded = name.encode("utf-16-le")
         struct.pack_into("<H", out, at, len(encoded) // 2)
         out[at + 2:at + 2 + len(encoded)] = encoded
-    assert strings_at <= size
     return bytes(out)
 
 
