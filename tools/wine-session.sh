@@ -19,6 +19,7 @@ trap 'echo "wine-session.sh: line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
 action=$1
 state=$(realpath -m "$2/wine")
 prefix=$state/prefix
+top=$(dirname "$(dirname "$(realpath "$0")")")
 
 wine_env() {
     # shellcheck source=/dev/null
@@ -173,11 +174,7 @@ start() {
     write_env "$arch"
     wine_env
     hide_host_fonts
-    if [ ! -f "$prefix/system.reg" ]; then
-        "$WINE_LOADER" wineboot -i >"$state/wineboot.log" 2>&1
-        wineserver -w
-        touch "$prefix/.no-host-fonts"
-    fi
+    [ -f "$prefix/system.reg" ] || copy_fresh_prefix "$arch"
     set_dpi "$dpi"
     install_fonts
     [ "$fonts" != scripts ] || install_script_fonts
@@ -186,6 +183,29 @@ start() {
     map_drives
     # The copy of the programs' standard error (wine-run.sh), begun anew.
     : >"$prefix/drive_c/stderr.log"
+}
+
+# A new prefix takes wineboot some 15 s of one processor, and the tests
+# start several sessions side by side: the first to need one makes a fresh
+# prefix once, for this Wine and width, in the checkout's
+# build/.wine-fresh-ARCH-VERSION (under a lock, written under another name
+# and moved into place), and every new prefix is a copy of it.
+copy_fresh_prefix() {
+    local arch=$1 fresh
+    fresh=$top/build/.wine-fresh-$arch-$("$WINE_LOADER" --version | tr -c 'A-Za-z0-9.\n-' _)
+    mkdir -p "$top/build"
+    (
+        flock 9
+        if [ ! -f "$fresh/.no-host-fonts" ]; then
+            rm -rf -- "$fresh.part"
+            WINEPREFIX=$fresh.part "$WINE_LOADER" wineboot -i >"$state/wineboot.log" 2>&1
+            WINEPREFIX=$fresh.part wineserver -w
+            touch "$fresh.part/.no-host-fonts"
+            mv -- "$fresh.part" "$fresh"
+        fi
+    ) 9>"$fresh.lock"
+    rm -rf -- "$prefix"
+    cp -a -- "$fresh" "$prefix"
 }
 
 stop_session() {
