@@ -275,7 +275,9 @@ else
     grep -qx "$(sha256sum "$image" | cut -d' ' -f1)  tidewater.iso" "$out/SHA256SUMS" ||
         fail "the image is not as SHA256SUMS says"
     check_signed "$back/install.exe" "$shipped"
-    /usr/bin/python3 tools/lib/pe.py check "$back/install.exe" editions/tidewater.ico >"$scratch/binary.log" 2>&1 || fail "the image's install.exe: $(cat "$scratch/binary.log")"
+    # Held to what the build's launcher is (the x86_64 road's is 64-bit).
+    machine=$(/usr/bin/python3 tools/lib/pe.py machine "$EDITION_LAUNCHER")
+    /usr/bin/python3 tools/lib/pe.py check --machine "$machine" "$back/install.exe" editions/tidewater.ico >"$scratch/binary.log" 2>&1 || fail "the image's install.exe: $(cat "$scratch/binary.log")"
 fi
 
 # --no-sign-programs: install.exe signed, the publisher's programs on the
