@@ -279,7 +279,7 @@ LauncherRun::LauncherRun(const char *program, const char *folder, int show, cons
     std::wstring command = Wide(in_place ? std::string("\"") + program + "\"" : cd_launcher);
     EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                                Wide(folder).c_str(), &startup, &info_))
-        << folder;
+        << folder << ": error " << GetLastError();
 }
 
 LauncherRun::~LauncherRun()
