@@ -5,7 +5,6 @@ LANGUAGE_MAX), each a good copy of the first, every place within the data.
     damage_edition.py INSTALL_EXE OUTPUT
 """
 import os
-import re
 import struct
 import sys
 
@@ -13,28 +12,19 @@ import pefile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tools", "lib"))
+sys.path.insert(0, os.path.join(HERE, "..", "tools", "edition"))
+import edition  # noqa: E402  (base/ids.h as the edition writer reads it)
 import rsrc  # noqa: E402
 
-IDS = os.path.join(HERE, "..", "base", "ids.h")
 
-
-def numbers():
-    with open(IDS, encoding="utf-8") as file:
-        text = file.read()
-    names = re.search(r"#define LAUNCHER_NAMES\(X\)((?:[^\n]*\\\n)*[^\n]*)", text).group(1)
-    found = {name: int(value) for name, value in re.findall(r"#define (\w+) (\d+)\n", text)}
-    found["NAME_COUNT"] = len(re.findall(r"X\(", names))
-    return found
-
-
-def too_many(data, ids):
+def too_many(data):
     """The data with LANGUAGE_MAX + 1 rows, each the first's, and the places
     moved by the rows added."""
-    count, width = struct.unpack_from("<H", data)[0], ids["LANGUAGE_ROW_WORDS"]
-    names = list(struct.unpack_from("<%dH" % ids["NAME_COUNT"], data, 2))
+    count, width = struct.unpack_from("<H", data)[0], edition.LANGUAGE_ROW_WORDS
+    names = list(struct.unpack_from("<%dH" % len(edition.NAMES), data, 2))
     rows_at = 2 + 2 * len(names)
     first = list(struct.unpack_from("<%dH" % width, data, rows_at))
-    wanted = ids["LANGUAGE_MAX"] + 1
+    wanted = edition.LANGUAGE_MAX + 1
     moved = 2 * width * (wanted - count)
     rest = data[rows_at + 2 * width * count:]
     first[4:] = [place + moved for place in first[4:]]
@@ -44,7 +34,6 @@ def too_many(data, ids):
 
 
 def main(program, output):
-    ids = numbers()
     pe = pefile.PE(program)
     resources = []
     for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
@@ -53,8 +42,8 @@ def main(program, output):
                 entry = leaf.data.struct
                 data = pe.get_data(entry.OffsetToData, entry.Size)
                 name = str(named.name) if named.name is not None else named.id
-                if kind.id == rsrc.RT_RCDATA and name == ids["EDITION_RESOURCE"]:
-                    data = too_many(data, ids)
+                if kind.id == rsrc.RT_RCDATA and name == edition.EDITION_RESOURCE:
+                    data = too_many(data)
                 resources.append((kind.id, name, leaf.id, data))
     data = rsrc.replace(pe.__data__[:], resources)
     with open(output, "wb") as file:
