@@ -170,6 +170,12 @@ start() {
     local arch=$1 dpi=$2 fonts=$3
     stop_session
     mkdir -p "$state"
+    # Each command of the start, with the seconds since it began, in
+    # start.log: a start that fails or hangs shows where it stood.
+    exec 8>"$state/start.log"
+    BASH_XTRACEFD=8
+    PS4='+ ${SECONDS}s line $LINENO: '
+    set -x
     start_display
     write_env "$arch"
     wine_env
@@ -197,20 +203,30 @@ copy_fresh_prefix() {
     (
         flock 9
         if [ ! -f "$fresh/.no-host-fonts" ]; then
+            # A start stopped while it made the prefix left its server.
+            WINEPREFIX=$fresh.part wineserver -k >/dev/null 2>&1 9>&- || true
             rm -rf -- "$fresh.part"
-            WINEPREFIX=$fresh.part "$WINE_LOADER" wineboot -i >"$state/wineboot.log" 2>&1
-            WINEPREFIX=$fresh.part wineserver -w
+            # The lock's descriptor closed for Wine: its server and the
+            # programs wineboot starts would otherwise hold the lock for as
+            # long as they live, and a start stopped here leaves them behind.
+            WINEPREFIX=$fresh.part "$WINE_LOADER" wineboot -i >"$state/wineboot.log" 2>&1 9>&-
+            WINEPREFIX=$fresh.part wineserver -w 9>&-
             touch "$fresh.part/.no-host-fonts"
             mv -- "$fresh.part" "$fresh"
         fi
     ) 9>"$fresh.lock"
-    rm -rf -- "$prefix"
-    cp -a -- "$fresh" "$prefix"
+    # Copied under another name: a start stopped halfway through the copy
+    # must not leave a prefix that the next one would take as whole.
+    rm -rf -- "$prefix" "$prefix.part"
+    cp -a -- "$fresh" "$prefix.part"
+    mv -- "$prefix.part" "$prefix"
 }
 
 stop_session() {
     # In a subshell: the old session's DISPLAY must not be taken for the user's.
-    (wine_env && wineserver -k >/dev/null 2>&1) || true
+    # "wineserver -k" waits for the server to end: one that does not end on
+    # the polite signal is killed outright.
+    (wine_env && { timeout 20 wineserver -k || wineserver -k9; } >/dev/null 2>&1) || true
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
         rm -f "$state/xvfb.pid"
@@ -222,13 +238,22 @@ start)
     # A start that fails (a "reg add" was once seen to fail while a build
     # started its session) is tried again from the beginning, in a process
     # of its own: "set -e" holds there, where a test of its status here
-    # would turn it off.
+    # would turn it off. One that hangs is stopped: a start takes some 5 s,
+    # or 30 s with the fresh prefix to make (64-bit), 150 s leaves a slow
+    # machine room. Without a limit, one start that hung once held the
+    # whole test run until its CI gave up.
+    limit=150
     for try in 1 2 3; do
-        if bash "$0" start-once "$2" "$3" "${4:-96}" "${5:-}"; then
-            exit 0
-        fi
+        status=0
+        timeout -k 10 "$limit" bash "$0" start-once "$2" "$3" "${4:-96}" "${5:-}" || status=$?
+        [ "$status" -ne 0 ] || exit 0
         stop_session
-        [ "$try" -eq 3 ] || echo "wine-session.sh: the session did not start (try $try of 3); trying again" >&2
+        if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+            echo "wine-session.sh: the session did not start within $limit s (try $try of 3); its last steps:" >&2
+        else
+            echo "wine-session.sh: the session did not start (try $try of 3); its last steps:" >&2
+        fi
+        tail -n 4 "$state/start.log" >&2 || true
     done
     exit 1
     ;;
