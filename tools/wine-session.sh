@@ -241,18 +241,25 @@ start)
     # would turn it off. One that hangs is stopped: a start takes some 5 s,
     # or 30 s with the fresh prefix to make (64-bit), 150 s leaves a slow
     # machine room. Without a limit, one start that hung once held the
-    # whole test run until its CI gave up.
+    # whole test run until its CI gave up. What a try prints goes to a
+    # file, shown when it fails: a program it leaves running (Xvfb, the
+    # wineserver, Wine's services) must not hold the caller's output open,
+    # which CTest reads to its end.
     limit=150
+    mkdir -p "$state"
     for try in 1 2 3; do
         status=0
-        timeout -k 10 "$limit" bash "$0" start-once "$2" "$3" "${4:-96}" "${5:-}" || status=$?
+        timeout -k 10 "$limit" bash "$0" start-once "$2" "$3" "${4:-96}" "${5:-}" \
+            >"$state/start.out" 2>&1 </dev/null || status=$?
         [ "$status" -ne 0 ] || exit 0
         stop_session
         if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
-            echo "wine-session.sh: the session did not start within $limit s (try $try of 3); its last steps:" >&2
+            echo "wine-session.sh: the session did not start within $limit s (try $try of 3)" >&2
         else
-            echo "wine-session.sh: the session did not start (try $try of 3); its last steps:" >&2
+            echo "wine-session.sh: the session did not start (try $try of 3)" >&2
         fi
+        cat "$state/start.out" >&2
+        echo "its last steps:" >&2
         tail -n 4 "$state/start.log" >&2 || true
     done
     exit 1
