@@ -178,8 +178,8 @@ def _check_headers(pe, size, machine, faults):
     # The shipped 32-bit build asks for Windows 4.0 (95 and NT 4.0), and
     # fits in 64 KiB, in four sections: the variables at the end of the
     # linker's last, so that their zeroes are left out of the file, then the
-    # edition's resources, which tools/edition/edition.py writes. 64-bit Windows asks for 5.2 of a
-    # 64-bit program.
+    # edition's resources, which tools/edition/edition.py writes. 64-bit
+    # Windows asks for 5.2 of a 64-bit program.
     if machine == "i386":
         version = "%d.%d" % (pe.OPTIONAL_HEADER.MajorSubsystemVersion,
                              pe.OPTIONAL_HEADER.MinorSubsystemVersion)
@@ -217,10 +217,9 @@ def _check_headers(pe, size, machine, faults):
 def _check_tail(pe, data, faults):
     """The zeroed variables at the end of .idata are not in the file
     (finish): its last block holds more than zeroes. No static constructor
-    or destructor:
-    the launcher's entry runs none, so one would silently go unrun. The
-    linker closes .text with both lists, each a -1, the functions'
-    addresses and a 0; empty, they are those four words alone."""
+    or destructor: the launcher's entry runs none, so one would silently go
+    unrun. The linker closes .text with both lists, each a -1, the
+    functions' addresses and a 0; empty, they are those four words alone."""
     variables = [section for section in pe.sections if _name(section) == ".idata"]
     if variables and not variables[0].get_data()[:variables[0].SizeOfRawData][-512:].strip(b"\0"):
         faults.append("'s section .idata ends in a block of zeroes")
